@@ -1,0 +1,45 @@
+#pragma once
+// The client's HTTP transport: one blocking request per object over a libcurl
+// easy handle, the whole reply body collected in `response`. Platform tasks
+// derive from it (first base) and from AsyncTask.
+//
+// A request returns true exactly when the transfer completed; the HTTP status
+// is not looked at, so an error page counts as success with its body kept.
+// A connection that cannot be made within 10 s, or a transfer that moves
+// under 1 byte/s for 30 s, fails (false) so the single worker is never held
+// forever. TLS certificate and host-name checks are on.
+#include <curl/curl.h>
+
+#include <string>
+
+class WebApi {
+public:
+    WebApi();
+    virtual ~WebApi();
+    WebApi(const WebApi&) = delete;
+    WebApi& operator=(const WebApi&) = delete;
+
+    // POST `body` (form-encoded) to `url`.
+    bool Post(const std::string& url, const std::string& body);
+    bool Get(const std::string& url);
+    // GET with HTTP basic authentication.
+    bool GetWithBasicAuth(const std::string& url, const std::string& user,
+                          const std::string& password);
+
+    // Percent-encodes every byte except unreserved ASCII (A-Z a-z 0-9 - . _ ~);
+    // space becomes %20. Empty for empty input or when there is no handle.
+    std::string Escape(const std::string& text);
+
+    // Limits, adjustable by tests (seconds).
+    void SetTimeLimits(long connectSeconds, long stallSeconds);
+
+    CURL* handle = nullptr;
+    std::string response;
+
+private:
+    bool Perform();
+    static size_t Append(char* data, size_t size, size_t count, void* self);
+
+    long connectTimeout_ = 10;
+    long stallTime_ = 30;
+};
