@@ -1,0 +1,1 @@
+#include "web_api.h"
