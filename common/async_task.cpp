@@ -37,7 +37,9 @@ public:
     }
 
 private:
-    TaskQueue() { std::thread([this] { Work(); }).detach(); }
+    TaskQueue() {
+        std::thread([this] { Work(); }).detach();
+    }
 
     void Work() {
         for (;;) {
@@ -72,4 +74,6 @@ private:
 
 }  // namespace
 
-uint32_t AsyncTask::Start(AsyncTask* task) { return TaskQueue::Instance().Push(task); }
+uint32_t AsyncTask::Start(AsyncTask* task) {
+    return TaskQueue::Instance().Push(task);
+}

@@ -14,7 +14,8 @@ bool SpawnProgram(const std::string& program, const std::vector<std::string>& ar
 // run with the URI as its only argument instead (tests record what was opened).
 bool OpenUri(const std::string& uri);
 
-// Opens a local file with the desktop's default handler (see OpenUri).
+// Opens a local file with the desktop's default handler; with ZELVIO_OPENER
+// set, that program is run with the plain path instead.
 bool OpenFile(const std::string& path);
 
 }  // namespace zv

@@ -15,9 +15,9 @@ void TraceLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 }  // namespace zv
 
 // Skips argument evaluation entirely when tracing is off.
-#define ZV_TRACE(...)                  \
-    do {                               \
-        if (::zv::TraceEnabled()) {    \
+#define ZV_TRACE(...)                     \
+    do {                                  \
+        if (::zv::TraceEnabled()) {       \
             ::zv::TraceLine(__VA_ARGS__); \
-        }                              \
+        }                                 \
     } while (0)

@@ -28,12 +28,15 @@ public:
     // The process-wide queue on the default main context.
     static UiQueue& Main();
 
+    struct State;  // shared with the dispatching source; opaque
+
 private:
-    struct State;
     std::shared_ptr<State> state_;
 };
 
 // Shorthand for UiQueue::Main().Post(fn).
-inline void PostToUi(std::function<void()> fn) { UiQueue::Main().Post(std::move(fn)); }
+inline void PostToUi(std::function<void()> fn) {
+    UiQueue::Main().Post(std::move(fn));
+}
 
 }  // namespace zv
