@@ -1,1 +1,88 @@
 #include "web_api.h"
+
+#include <climits>
+
+#include "platform/trace.h"
+
+WebApi::WebApi() : handle(curl_easy_init()) {}
+
+WebApi::~WebApi() {
+    if (handle != nullptr) {
+        curl_easy_cleanup(handle);
+    }
+}
+
+void WebApi::SetTimeLimits(long connectSeconds, long stallSeconds) {
+    connectTimeout_ = connectSeconds;
+    stallTime_ = stallSeconds;
+}
+
+bool WebApi::Post(const std::string& url, const std::string& body) {
+    ZV_TRACE("WebApi::Post: url=%s", url.c_str());
+    if (handle == nullptr) {
+        return false;
+    }
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    // The body is taken as a zero-terminated string; libcurl measures it.
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDS, body.c_str());
+    curl_easy_setopt(handle, CURLOPT_POST, 1L);
+    return Perform();
+}
+
+bool WebApi::Get(const std::string& url) {
+    ZV_TRACE("WebApi::Get: url=%s", url.c_str());
+    if (handle == nullptr) {
+        return false;
+    }
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    return Perform();
+}
+
+bool WebApi::GetWithBasicAuth(const std::string& url, const std::string& user,
+                              const std::string& password) {
+    ZV_TRACE("WebApi::GetWithBasicAuth: url=%s", url.c_str());
+    if (handle == nullptr) {
+        return false;
+    }
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    const std::string credentials = user + ":" + password;
+    curl_easy_setopt(handle, CURLOPT_USERPWD, credentials.c_str());  // copied by libcurl
+    return Perform();
+}
+
+std::string WebApi::Escape(const std::string& text) {
+    // A length of 0 would make libcurl measure the text itself.
+    if (handle == nullptr || text.empty() || text.size() > INT_MAX) {
+        return std::string();
+    }
+    char* escaped = curl_easy_escape(handle, text.data(), static_cast<int>(text.size()));
+    if (escaped == nullptr) {
+        return std::string();
+    }
+    std::string result(escaped);
+    curl_free(escaped);
+    return result;
+}
+
+bool WebApi::Perform() {
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &WebApi::Append);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
+    // Certificate and host-name checks stay at libcurl's secure defaults.
+    // A dead or stalled server must not hold the single worker forever.
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, connectTimeout_);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallTime_);
+    // Time-outs on a worker thread must not use signals.
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    CURLcode rc = curl_easy_perform(handle);
+    if (rc != CURLE_OK) {
+        ZV_TRACE("WebApi: transfer failed: %s", curl_easy_strerror(rc));
+    }
+    return rc == CURLE_OK;
+}
+
+size_t WebApi::Append(char* data, size_t size, size_t count, void* self) {
+    const size_t bytes = size * count;
+    static_cast<WebApi*>(self)->response.append(data, bytes);
+    return bytes;
+}
