@@ -1,0 +1,361 @@
+#include "support/process.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#ifndef ZV_SUPPORT_SOURCE_DIR
+#define ZV_SUPPORT_SOURCE_DIR "."
+#endif
+
+namespace zvtest {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Resolves a program name through PATH in the parent, so the forked child
+// only has to call async-signal-safe functions before exec.
+std::string ResolveProgram(const std::string& name) {
+    if (name.find('/') != std::string::npos) {
+        return name;
+    }
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "/usr/local/bin:/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    throw std::runtime_error("program not found in PATH: " + name);
+}
+
+struct Argv {
+    explicit Argv(const std::vector<std::string>& args) : strings(args) {
+        for (auto& s : strings) {
+            pointers.push_back(s.data());
+        }
+        pointers.push_back(nullptr);
+    }
+    std::vector<std::string> strings;
+    std::vector<char*> pointers;
+};
+
+int DecodeStatus(int status) {
+    if (WIFEXITED(status)) {
+        return WEXITSTATUS(status);
+    }
+    if (WIFSIGNALED(status)) {
+        return 128 + WTERMSIG(status);
+    }
+    return -1;
+}
+
+// In the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void ExecChild(const std::string& program, char* const* argv, int in, int out,
+                            pid_t parent) {
+    // The server must not outlive the test that started it, even if the test
+    // crashes before its destructors run.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) {
+        _exit(127);
+    }
+    dup2(in, STDIN_FILENO);
+    dup2(out, STDOUT_FILENO);
+    dup2(out, STDERR_FILENO);
+    // Leave the test's signal mask and dispositions behind.
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    signal(SIGPIPE, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    execv(program.c_str(), argv);
+    _exit(127);
+}
+
+}  // namespace
+
+CommandResult RunCommand(const std::vector<std::string>& argv, double timeoutSeconds) {
+    CommandResult result;
+    if (argv.empty()) {
+        result.output = "RunCommand: empty command";
+        return result;
+    }
+    std::string program;
+    try {
+        program = ResolveProgram(argv[0]);
+    } catch (const std::exception& e) {
+        result.output = e.what();
+        return result;
+    }
+    Argv args(argv);
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        result.output = std::string("pipe: ") + std::strerror(errno);
+        return result;
+    }
+    int devnull = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    pid_t parent = getpid();
+    pid_t pid = fork();
+    if (pid == 0) {
+        ExecChild(program, args.pointers.data(), devnull, fds[1], parent);
+    }
+    close(fds[1]);
+    if (devnull >= 0) {
+        close(devnull);
+    }
+    if (pid < 0) {
+        close(fds[0]);
+        result.output = std::string("fork: ") + std::strerror(errno);
+        return result;
+    }
+    auto deadline = Clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    char buffer[4096];
+    int status = 0;
+    bool reaped = false;
+    for (;;) {
+        if (!reaped && waitpid(pid, &status, WNOHANG) == pid) {
+            // The program ended; a child it left behind may still hold the
+            // pipe, so only take what is already buffered.
+            reaped = true;
+            fcntl(fds[0], F_SETFL, O_NONBLOCK);
+            ssize_t n;
+            while ((n = read(fds[0], buffer, sizeof buffer)) > 0) {
+                result.output.append(buffer, static_cast<size_t>(n));
+            }
+            break;
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            result.timedOut = true;
+            kill(pid, SIGKILL);
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        int r = poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 200)));
+        if (r < 0 && errno != EINTR) {
+            break;
+        }
+        if (r > 0) {
+            ssize_t n = read(fds[0], buffer, sizeof buffer);
+            if (n > 0) {
+                result.output.append(buffer, static_cast<size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                break;  // every writer closed: the program ended (or closed its output)
+            }
+        }
+    }
+    close(fds[0]);
+    // Output closed but the program may still be running: honour the deadline.
+    while (!reaped) {
+        pid_t w = waitpid(pid, &status, WNOHANG);
+        if (w == pid) {
+            break;
+        }
+        if (w < 0 && errno != EINTR) {
+            return result;
+        }
+        if (Clock::now() >= deadline) {
+            result.timedOut = true;
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    result.exitCode = DecodeStatus(status);
+    return result;
+}
+
+Json::Value Ffprobe(const std::string& file) {
+    CommandResult r = RunCommand(
+        {"ffprobe", "-v", "error", "-show_streams", "-show_format", "-of", "json", file}, 30);
+    if (r.exitCode != 0) {
+        return Json::Value();
+    }
+    Json::Value root;
+    Json::CharReaderBuilder builder;
+    std::string errors;
+    std::istringstream in(r.output);
+    if (!Json::parseFromStream(builder, in, &root, &errors)) {
+        return Json::Value();
+    }
+    return root;
+}
+
+CommandResult PushTestStream(const std::string& rtmpUrl, double seconds) {
+    std::string duration = std::to_string(seconds);
+    return RunCommand({"ffmpeg",    "-hide_banner",
+                       "-loglevel", "error",
+                       "-nostdin",  "-re",
+                       "-f",        "lavfi",
+                       "-i",        "testsrc=size=320x240:rate=15",
+                       "-f",        "lavfi",
+                       "-i",        "sine=frequency=440:sample_rate=44100",
+                       "-t",        duration,
+                       "-c:v",      "libx264",
+                       "-preset",   "ultrafast",
+                       "-g",        "15",
+                       "-pix_fmt",  "yuv420p",
+                       "-c:a",      "aac",
+                       "-f",        "flv",
+                       rtmpUrl},
+                      seconds + 30);
+}
+
+int FreePort() {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        throw std::runtime_error(std::string("FreePort: socket: ") + std::strerror(errno));
+    }
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        int e = errno;
+        close(fd);
+        throw std::runtime_error(std::string("FreePort: bind: ") + std::strerror(e));
+    }
+    close(fd);
+    return ntohs(addr.sin_port);
+}
+
+bool PortAcceptsConnections(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    close(fd);
+    return ok;
+}
+
+std::string SourceDir() {
+    const char* env = std::getenv("ZV_SOURCE_DIR");
+    return env && *env ? env : ZV_SUPPORT_SOURCE_DIR;
+}
+
+std::string MakeTempFolder(const std::string& prefix) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + "XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data())) {
+        throw std::runtime_error("mkdtemp " + pattern + ": " + std::strerror(errno));
+    }
+    return buffer.data();
+}
+
+void RemoveTree(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+std::string FileTail(const std::string& path, size_t maxBytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return all.size() > maxBytes ? all.substr(all.size() - maxBytes) : all;
+}
+
+ChildProcess::~ChildProcess() {
+    Terminate();
+}
+
+void ChildProcess::Spawn(const std::vector<std::string>& argv, const std::string& logFile) {
+    if (pid_ > 0 && Running()) {
+        throw std::runtime_error("ChildProcess::Spawn: a process is already running");
+    }
+    if (argv.empty()) {
+        throw std::runtime_error("ChildProcess::Spawn: empty command");
+    }
+    std::string program = ResolveProgram(argv[0]);
+    Argv args(argv);
+    int out = open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (out < 0) {
+        throw std::runtime_error("cannot open log " + logFile + ": " + std::strerror(errno));
+    }
+    int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    pid_t parent = getpid();
+    pid_t pid = fork();
+    if (pid == 0) {
+        ExecChild(program, args.pointers.data(), in, out, parent);
+    }
+    close(out);
+    if (in >= 0) {
+        close(in);
+    }
+    if (pid < 0) {
+        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+    }
+    pid_ = pid;
+    status_ = 0;
+}
+
+bool ChildProcess::Running() {
+    if (pid_ <= 0) {
+        return false;
+    }
+    int status = 0;
+    pid_t w = waitpid(pid_, &status, WNOHANG);
+    if (w == pid_ || (w < 0 && errno == ECHILD)) {
+        status_ = status;
+        pid_ = -1;
+        return false;
+    }
+    return true;
+}
+
+int ChildProcess::Terminate(double graceSeconds) {
+    if (pid_ <= 0) {
+        return -1;
+    }
+    pid_t pid = pid_;
+    kill(pid, SIGTERM);
+    auto deadline = Clock::now() + std::chrono::duration<double>(graceSeconds);
+    int status = 0;
+    for (;;) {
+        pid_t w = waitpid(pid, &status, WNOHANG);
+        if (w == pid || (w < 0 && errno != EINTR)) {
+            break;
+        }
+        if (Clock::now() >= deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    pid_ = -1;
+    status_ = status;
+    return DecodeStatus(status);
+}
+
+}  // namespace zvtest

@@ -1,0 +1,86 @@
+#pragma once
+// Test helpers for running programs and owning server processes.
+//
+//   RunCommand({"ffprobe", ...})   runs a program to completion, returns its
+//                                  exit code and its merged stdout+stderr
+//   Ffprobe(file)                  ffprobe's JSON (streams + format) of a media
+//                                  file; a null Json::Value when unreadable
+//   PushTestStream(url, seconds)   ffmpeg pushes a generated test picture and
+//                                  tone (H.264 + AAC, FLV) to an RTMP address
+//   FreePort()                     a loopback TCP port that was free just now
+//   ChildProcess                   a spawned server owned by PID: terminated
+//                                  (SIGTERM, then SIGKILL) and reaped on
+//                                  destruction; it also receives SIGTERM when
+//                                  the spawning THREAD ends, so a crashed test
+//                                  leaves no server behind
+//
+// Everything here throws std::runtime_error with a readable message when the
+// environment is broken (missing program, no free port), so tests fail loudly.
+#include <json/json.h>
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace zvtest {
+
+struct CommandResult {
+    int exitCode = -1;   // the exit status; 128 + signal when killed; -1 when it could not run
+    std::string output;  // stdout and stderr as they interleaved
+    bool timedOut = false;
+};
+
+// Runs argv[0] (searched in PATH) with the given arguments and waits at most
+// `timeoutSeconds`; a program still running then is killed (timedOut set).
+CommandResult RunCommand(const std::vector<std::string>& argv, double timeoutSeconds = 60);
+
+// `ffprobe -show_streams -show_format -of json file`; null when ffprobe fails.
+Json::Value Ffprobe(const std::string& file);
+
+// Pushes `seconds` of a 320x240 15 fps test picture with a 440 Hz tone to an
+// RTMP address in real time. Exit code 0 when the ingest accepted all of it.
+CommandResult PushTestStream(const std::string& rtmpUrl, double seconds = 2.0);
+
+// Asks the kernel for an unused loopback port (bind to port 0) and releases it.
+int FreePort();
+
+// True when a TCP connection to 127.0.0.1:port succeeds.
+bool PortAcceptsConnections(int port);
+
+// The repository root (for tools/ingest/ingest.sh and tools/standin/standin.py);
+// the environment variable ZV_SOURCE_DIR overrides the built-in path.
+std::string SourceDir();
+
+// A fresh folder under $TMPDIR (or /tmp) named <prefix>XXXXXX.
+std::string MakeTempFolder(const std::string& prefix);
+
+// Removes a folder tree; errors are ignored.
+void RemoveTree(const std::string& path);
+
+// The last `maxBytes` of a text file (for error messages), empty if unreadable.
+std::string FileTail(const std::string& path, size_t maxBytes = 2000);
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts argv (argv[0] searched in PATH) with stdin from /dev/null and
+    // stdout+stderr appended to `logFile`. Throws when it cannot be started.
+    void Spawn(const std::vector<std::string>& argv, const std::string& logFile);
+
+    pid_t Pid() const { return pid_; }
+    // True while the process has not exited (reaps it once it has).
+    bool Running();
+    // SIGTERM, wait up to `graceSeconds`, then SIGKILL; always reaps. The exit
+    // code (as in CommandResult) is returned; -1 when nothing was running.
+    int Terminate(double graceSeconds = 5.0);
+
+private:
+    pid_t pid_ = -1;
+    int status_ = 0;
+};
+
+}  // namespace zvtest

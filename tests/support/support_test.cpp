@@ -1,0 +1,126 @@
+// Checks the test-support helpers against the real programs they drive.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "support/standin.h"
+
+namespace zvtest {
+namespace {
+
+TEST(RunCommandTest, ReportsExitCodeAndMergedOutput) {
+    CommandResult r = RunCommand({"sh", "-c", "echo out; echo err >&2; exit 3"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.output.find("out\n"), std::string::npos);
+    EXPECT_NE(r.output.find("err\n"), std::string::npos);
+    EXPECT_FALSE(r.timedOut);
+}
+
+TEST(RunCommandTest, MissingProgramAndTimeout) {
+    CommandResult missing = RunCommand({"zv-no-such-program-xyz"});
+    EXPECT_EQ(missing.exitCode, -1);
+    EXPECT_NE(missing.output.find("zv-no-such-program-xyz"), std::string::npos);
+
+    auto start = std::chrono::steady_clock::now();
+    CommandResult slow = RunCommand({"sleep", "30"}, 0.3);
+    EXPECT_TRUE(slow.timedOut);
+    EXPECT_EQ(slow.exitCode, 128 + SIGKILL);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(RunCommandTest, BackgroundChildHoldingOutputDoesNotBlock) {
+    // The shell exits at once but its child keeps the output pipe open.
+    auto start = std::chrono::steady_clock::now();
+    CommandResult r = RunCommand({"sh", "-c", "sleep 1 & echo started; exit 4"}, 5.0);
+    EXPECT_NE(r.output.find("started"), std::string::npos);
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+}
+
+TEST(FreePortTest, PortIsBindableAndNotListening) {
+    int a = FreePort();
+    EXPECT_GT(a, 1024);
+    EXPECT_FALSE(PortAcceptsConnections(a));
+}
+
+TEST(ChildProcessTest, TerminateReapsAndReportsSignal) {
+    std::string folder = MakeTempFolder("zv-child-");
+    pid_t pid;
+    {
+        ChildProcess child;
+        child.Spawn({"sleep", "30"}, folder + "/log");
+        pid = child.Pid();
+        EXPECT_TRUE(child.Running());
+        EXPECT_EQ(child.Terminate(), 128 + SIGTERM);
+        EXPECT_FALSE(child.Running());
+    }
+    // Reaped: the PID no longer names our child.
+    EXPECT_NE(kill(pid, 0), 0);
+    RemoveTree(folder);
+}
+
+TEST(ChildProcessTest, SpawnOfMissingProgramThrows) {
+    ChildProcess child;
+    EXPECT_THROW(child.Spawn({"zv-no-such-program-xyz"}, "/dev/null"), std::runtime_error);
+}
+
+TEST(IngestTest, RecordsPushedStreamAndRestartsOnSamePort) {
+    std::string folder;
+    {
+        Ingest ingest;
+        folder = ingest.Folder();
+        const int port = ingest.Port();
+        ASSERT_TRUE(PortAcceptsConnections(port));
+        EXPECT_EQ(ingest.PushUrl("live", "k1"),
+                  "rtmp://127.0.0.1:" + std::to_string(port) + "/live/k1");
+        EXPECT_TRUE(ingest.Recordings().empty());
+
+        CommandResult push = PushTestStream(ingest.PushUrl("live", "k1"), 2.0);
+        ASSERT_EQ(push.exitCode, 0) << push.output << ingest.Log();
+        std::vector<std::string> live = ingest.Recordings("live");
+        ASSERT_EQ(live.size(), 1u);
+        EXPECT_NE(live[0].find("/recordings/live/k1-"), std::string::npos) << live[0];
+        Json::Value probe = Ffprobe(live[0]);
+        ASSERT_TRUE(probe.isObject()) << live[0];
+        std::set<std::string> codecs;
+        for (const auto& s : probe["streams"]) {
+            codecs.insert(s["codec_name"].asString());
+        }
+        EXPECT_EQ(codecs, (std::set<std::string>{"h264", "aac"}));
+        EXPECT_GT(std::stod(probe["format"]["duration"].asString()), 1.5);
+
+        ingest.Stop();
+        EXPECT_FALSE(PortAcceptsConnections(port));
+        CommandResult refused = PushTestStream(ingest.PushUrl("live", "k2"), 1.0);
+        EXPECT_NE(refused.exitCode, 0);
+
+        ingest.Start();
+        EXPECT_EQ(ingest.Port(), port);
+        EXPECT_TRUE(PortAcceptsConnections(port));
+        CommandResult again = PushTestStream(ingest.PushUrl("record", "k3"), 1.0);
+        ASSERT_EQ(again.exitCode, 0) << again.output;
+        std::vector<std::string> record = ingest.Recordings("record");
+        ASSERT_EQ(record.size(), 1u);
+        EXPECT_TRUE(Ffprobe(record[0]).isObject());
+        EXPECT_EQ(ingest.Recordings().size(), 2u);
+    }
+    // The destructor stopped the server and removed its folder.
+    EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+TEST(IngestTest, TwoIngestsRunSideBySide) {
+    Ingest a;
+    Ingest b;
+    EXPECT_NE(a.Port(), b.Port());
+    EXPECT_NE(a.Folder(), b.Folder());
+    EXPECT_TRUE(PortAcceptsConnections(a.Port()));
+    EXPECT_TRUE(PortAcceptsConnections(b.Port()));
+}
+
+}  // namespace
+}  // namespace zvtest
