@@ -1,12 +1,14 @@
 # zv_add_test(NAME n SOURCES ... [LIBS ...] [LABELS unit|integration ...]
+#             [INCLUDES ...] [DEFINITIONS ...]
 #             [RESOURCE_LOCK ...] [TIMEOUT s] [ENVIRONMENT ...])
 # A test executable built on GoogleTest and registered with CTest.
 # Tests labelled "unit" are also built by the sanitizer builds (target
-# unit_tests); the others are left out of those builds entirely.
+# unit_tests); the others are left out of those builds entirely, so wrap any
+# further target_* call on a test in if(TARGET name).
 add_custom_target(unit_tests)
 
 function(zv_add_test)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;RESOURCE_LOCK;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;INCLUDES;DEFINITIONS;RESOURCE_LOCK;ENVIRONMENT" ${ARGN})
   if(NOT T_LABELS)
     set(T_LABELS unit)
   endif()
@@ -17,7 +19,11 @@ function(zv_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
-    ZV_SOURCE_DIR="${PROJECT_SOURCE_DIR}" ZV_BUILD_DIR="${CMAKE_BINARY_DIR}" ZV_DIST_DIR="${ZV_DIST_DIR}")
+    ZV_SOURCE_DIR="${PROJECT_SOURCE_DIR}" ZV_BUILD_DIR="${CMAKE_BINARY_DIR}" ZV_DIST_DIR="${ZV_DIST_DIR}"
+    ${T_DEFINITIONS})
+  if(T_INCLUDES)
+    target_include_directories(${T_NAME} PRIVATE ${T_INCLUDES})
+  endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
