@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test:
+#  1. the full build (warnings as errors) and all CTest tests under one Xvfb;
+#  2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
+#  3. the background-task tests under ThreadSanitizer;
+#  4. short fuzzing runs where a module provides them (fuzz/run.sh).
+# Usage: tools/test.sh [ctest -R regex]
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+filter=${1:-}
+jobs=${ZV_JOBS:-2}
+
+bash tools/setup.sh || { echo "test: set-up failed"; exit 1; }
+
+configure() {  # dir, extra cmake args...
+    local dir=$1; shift
+    cmake -S "$root" -B "$root/$dir" -G Ninja -DZV_WERROR=ON "$@" >"$root/$dir.configure.log" 2>&1 ||
+        { cat "$root/$dir.configure.log"; return 1; }
+}
+
+set -e
+configure build
+cmake --build build -j "$jobs"
+configure build-asan -DZV_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug
+cmake --build build-asan -j "$jobs" --target unit_tests
+configure build-tsan -DZV_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug
+cmake --build build-tsan -j "$jobs" --target async_task_test
+set +e
+
+# Private per-run state: nothing leaks into or out of the user's folders.
+state=$(mktemp -d /tmp/zelvio-test.XXXXXX)
+mkdir -p "$state"/{config,data,cache,runtime}
+chmod 700 "$state/runtime"
+export XDG_CONFIG_HOME=$state/config XDG_DATA_HOME=$state/data XDG_CACHE_HOME=$state/cache
+export XDG_RUNTIME_DIR=$state/runtime
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$state/display" 2>"$state/xvfb.log" &
+xvfb_pid=$!
+cleanup() {
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$state"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$state/display")"
+echo "test: Xvfb on $DISPLAY"
+
+passed=0
+failed=0
+summary=()
+run_ctest() {  # name, ctest args...
+    local name=$1; shift
+    local log="$state/$name.log"
+    ctest "$@" --output-on-failure ${filter:+-R "$filter"} 2>&1 | tee "$log"
+    local line
+    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+    if [ -n "$line" ]; then
+        local total bad
+        total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+        bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+        passed=$((passed + total - bad))
+        failed=$((failed + bad))
+        summary+=("$name: $line")
+    elif ! grep -q 'No tests were found' "$log"; then
+        failed=$((failed + 1))
+        summary+=("$name: ctest did not finish")
+    fi
+}
+
+run_ctest main --test-dir build -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    run_ctest asan --test-dir build-asan -L unit -j "$jobs"
+TSAN_OPTIONS=halt_on_error=1 run_ctest tsan --test-dir build-tsan -R async_task_test
+
+for fuzz in "$root"/*/fuzz/run.sh; do
+    [ -f "$fuzz" ] || continue
+    [ -n "$filter" ] && continue
+    if bash "$fuzz"; then passed=$((passed + 1)); summary+=("fuzz ${fuzz#"$root"/}: ok")
+    else failed=$((failed + 1)); summary+=("fuzz ${fuzz#"$root"/}: FAILED"); fi
+done
+
+echo
+printf '%s\n' "${summary[@]}"
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
