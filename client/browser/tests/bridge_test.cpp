@@ -71,5 +71,151 @@ TEST_F(BridgeTest, CountAndChineseReasonArriveOnTheUiThread) {
     EXPECT_FALSE(cb.offThread);
 }
 
+TEST_F(BridgeTest, CallsOutsideTheRulesSendNothingAndReturnUndefined) {
+    RecordingCallback cb;
+    Show(R"(<script>
+        var touched = false;
+        var sneaky = { toString() { touched = true; return "kickout"; },
+                       valueOf() { touched = true; return 42; } };
+        var r = [];
+        r.push(notify("updateOnlineCount"));
+        r.push(notify("updateOnlineCount", 1, 2));
+        r.push(notify());
+        r.push(notify("UpdateOnlineCount", 5));
+        r.push(notify("KICKOUT", "x"));
+        r.push(notify("gift", 5));
+        r.push(notify(sneaky, "x"));
+        r.push(notify(new String("kickout"), "x"));
+        r.push(notify("updateOnlineCount", 4.5));
+        r.push(notify("updateOnlineCount", "42"));
+        r.push(notify("updateOnlineCount", sneaky));
+        r.push(notify("updateOnlineCount", new Number(3)));
+        r.push(notify("updateOnlineCount", 2147483648));
+        r.push(notify("kickout", 123));
+        r.push(notify("kickout", sneaky));
+        r.push(notify("kickout", null));
+        notify("kickout", r.every(function (x) { return x === undefined; })
+                              ? "all undefined" : "a value came back");
+        notify("kickout", touched ? "page code ran" : "page code untouched");
+        notify("updateOnlineCount", 987654);
+    </script>)",
+         &cb);
+    ASSERT_TRUE(PumpUntil([&] { return cb.HasCount(kEnd); }));
+    EXPECT_EQ(cb.counts, (std::vector<int32_t>{0, 0, 0, 0, 0, kEnd}));
+    EXPECT_EQ(cb.kickouts, (std::vector<std::u16string>{u"", u"", u"", u"all undefined",
+                                                        u"page code untouched"}));
+}
+
+TEST_F(BridgeTest, NotifyExistsForHeadScriptsAndAfterNavigation) {
+    RecordingCallback cb;
+    GtkWidget* area = Show(R"(<html><head><script>
+        notify("updateOnlineCount", typeof notify === "function" ? 7 : -1);
+    </script></head><body>page one</body></html>)",
+                           &cb);
+    ASSERT_TRUE(PumpUntil([&] { return !cb.counts.empty(); }));
+    EXPECT_EQ(cb.counts, std::vector<int32_t>{7});
+    // A new document gets a new script context, and notify with it.
+    webkit_web_view_load_uri(ViewIn(area),
+                             DataUrl("<script>notify('updateOnlineCount', 8)</script>").c_str());
+    ASSERT_TRUE(PumpUntil([&] { return cb.counts.size() == 2; }));
+    EXPECT_EQ(cb.counts, (std::vector<int32_t>{7, 8}));
+}
+
+TEST_F(BridgeTest, CallsFromFramesArrive) {
+    RecordingCallback cb;
+    // A same-document frame, a nested one, and a frame of its own origin.
+    Show(R"(<iframe srcdoc="<script>notify('updateOnlineCount', 11)</script>
+                            <iframe srcdoc='<script>notify(&quot;kickout&quot;, &quot;嵌套&quot;)</script>'></iframe>"></iframe>
+            <iframe src="data:text/html,<script>notify('updateOnlineCount', 12)</script>"></iframe>)",
+         &cb);
+    // Notices of different frames may arrive in any order.
+    ASSERT_TRUE(
+        PumpUntil([&] { return cb.HasCount(11) && cb.HasCount(12) && !cb.kickouts.empty(); }));
+    EXPECT_EQ(cb.counts.size(), 2u);
+    EXPECT_EQ(cb.kickouts, std::vector<std::u16string>{u"嵌套"});
+}
+
+// Counts the user messages a view receives, before any handler sees them.
+struct MessageCounter {
+    static gboolean Hook(GSignalInvocationHint*, guint, const GValue* params, gpointer self) {
+        auto* counter = static_cast<MessageCounter*>(self);
+        if (g_value_get_object(&params[0]) == counter->view) {
+            ++counter->received;
+        }
+        return TRUE;
+    }
+    static gboolean Unhandled(WebKitWebView*, WebKitUserMessage*, gpointer self) {
+        ++static_cast<MessageCounter*>(self)->unhandled;
+        return FALSE;
+    }
+    gpointer view = nullptr;
+    int received = 0;
+    int unhandled = 0;
+};
+
+TEST_F(BridgeTest, ViewWithoutCallbackReportsNothing) {
+    RecordingCallback chat;
+    GtkWidget* giftArea = Show(R"(<script>
+        notify("updateOnlineCount", 5);
+        notify("kickout", "礼物页");
+        notify("updateOnlineCount", 6);
+        document.title = "sent";
+    </script>)",
+                               nullptr);
+    WebKitWebView* gift = ViewIn(giftArea);
+    ASSERT_NE(gift, nullptr);
+    MessageCounter counter;
+    counter.view = gift;
+    const guint signal = g_signal_lookup("user-message-received", WEBKIT_TYPE_WEB_VIEW);
+    const gulong hook =
+        g_signal_add_emission_hook(signal, 0, &MessageCounter::Hook, &counter, nullptr);
+    // Runs only for messages the view's own handler left unhandled.
+    g_signal_connect(gift, "user-message-received", G_CALLBACK(&MessageCounter::Unhandled),
+                     &counter);
+    Show("<script>notify('updateOnlineCount', 987654)</script>", &chat);
+    const bool allArrived = PumpUntil([&] { return counter.received == 3 && chat.HasCount(kEnd); });
+    g_signal_remove_emission_hook(signal, hook);
+    ASSERT_TRUE(allArrived) << "received " << counter.received;
+    EXPECT_EQ(counter.unhandled, 0);
+    EXPECT_EQ(chat.counts, std::vector<int32_t>{kEnd});
+    EXPECT_TRUE(chat.kickouts.empty());
+    EXPECT_EQ(chat.created.size(), 1u);
+}
+
+TEST_F(BridgeTest, HostilePagesCannotHurtTheClient) {
+    RecordingCallback cb;
+    Show(R"(<script>
+        var big = "踢".repeat(3 * 1024 * 1024);   // 9 MB of UTF-8
+        notify("kickout", big);
+        String.prototype.toWellFormed = function () { return "replaced by the page"; };
+        notify("kickout", "\uD800x\uDFFFy");       // lone surrogates
+        notify("kickout", "ab\u0000cd");
+        var deep = {};
+        for (var i = 0; i < 100000; i++) { deep = { inner: deep }; }
+        notify(deep, deep);
+        notify("kickout", deep);
+        var trap = new Proxy({}, { get() { throw new Error("trap"); } });
+        var threw = false;
+        try { notify("kickout", trap); notify(trap, trap); } catch (e) { threw = true; }
+        notify("kickout", threw ? "threw" : "no throw");
+        for (var n = 1; n <= 20000; n++) { notify("updateOnlineCount", n); }
+        notify("updateOnlineCount", 987654);
+    </script>)",
+         &cb);
+    ASSERT_TRUE(PumpUntil([&] { return cb.HasCount(kEnd); }, 60));
+    ASSERT_EQ(cb.kickouts.size(), 6u);
+    EXPECT_EQ(cb.kickouts[0].size(), 3u * 1024 * 1024);
+    EXPECT_EQ(cb.kickouts[0].find_first_not_of(u'踢'), std::u16string::npos);
+    EXPECT_EQ(cb.kickouts[1], u"\uFFFDx\uFFFDy");
+    EXPECT_EQ(cb.kickouts[2], u"ab\uFFFDcd");  // zero-terminated for the window, nothing lost
+    EXPECT_EQ(cb.kickouts[3], u"");
+    EXPECT_EQ(cb.kickouts[4], u"");
+    EXPECT_EQ(cb.kickouts[5], u"no throw");
+    ASSERT_EQ(cb.counts.size(), 20001u);
+    for (int32_t n = 1; n <= 20000; ++n) {
+        ASSERT_EQ(cb.counts[n - 1], n) << "out of order or lost";
+    }
+}
+
 }  // namespace
 }  // namespace zvtest_browser

@@ -21,26 +21,59 @@ using zv::browser::ScriptType;
 
 WebKitWebExtension* g_extension = nullptr;
 
-// Text of a primitive string as valid UTF-8 (lone surrogates and other
-// ill-formed data become U+FFFD; nothing is lost before the first NUL).
-std::string JscText(JSCValue* value) {
-    GBytes* bytes = jsc_value_to_string_as_bytes(value);
+// Text of a primitive string as valid UTF-8 without NULs: ill-formed parts
+// (lone surrogates) and NULs become U+FFFD, so nothing after them is lost and
+// the text stays usable as a zero-terminated string.
+std::string Utf8Text(const gchar* data, gsize size) {
+    if (!data || size == 0) {
+        return {};
+    }
+    // g_utf8_validate_len rejects NULs, so they are replaced as well.
+    if (g_utf8_validate_len(data, size, nullptr)) {
+        return std::string(data, size);
+    }
+    gchar* valid = g_utf8_make_valid(data, static_cast<gssize>(size));
+    std::string text = valid;
+    g_free(valid);
+    return text;
+}
+
+std::string BytesText(GBytes* bytes) {
     if (!bytes) {
         return {};
     }
     gsize size = 0;
     const auto* data = static_cast<const gchar*>(g_bytes_get_data(bytes, &size));
-    std::string text;
-    if (data && size > 0) {
-        if (g_utf8_validate_len(data, size, nullptr)) {
-            text.assign(data, size);
-        } else {
-            gchar* valid = g_utf8_make_valid(data, static_cast<gssize>(size));
-            text = valid;
-            g_free(valid);
+    std::string text = Utf8Text(data, size);
+    g_bytes_unref(bytes);
+    return text;
+}
+
+// Per script context: String.prototype.toWellFormed, taken before any page
+// script runs (so a page cannot replace it), bound as f(text).
+struct ContextTools {
+    JSCValue* wellFormed = nullptr;
+    ~ContextTools() {
+        if (wellFormed) {
+            g_object_unref(wellFormed);
         }
     }
-    g_bytes_unref(bytes);
+};
+
+std::string JscText(JSCValue* value, const ContextTools& tools) {
+    std::string text = BytesText(jsc_value_to_string_as_bytes(value));
+    // The engine gives no UTF-8 for a text with lone surrogates; convert a
+    // well-formed copy instead of dropping the whole text.
+    if (text.empty() && tools.wellFormed) {
+        JSCValue* fixed =
+            jsc_value_function_call(tools.wellFormed, JSC_TYPE_VALUE, value, G_TYPE_NONE);
+        if (fixed) {
+            if (jsc_value_is_string(fixed)) {
+                text = BytesText(jsc_value_to_string_as_bytes(fixed));
+            }
+            g_object_unref(fixed);
+        }
+    }
     return text;
 }
 
@@ -48,7 +81,7 @@ std::string JscText(JSCValue* value) {
 // primitives: no conversion that could run page code (toString, getters).
 class JscArgs final : public ScriptArgs {
 public:
-    explicit JscArgs(GPtrArray* args) : args_(args) {}
+    JscArgs(GPtrArray* args, const ContextTools& tools) : args_(args), tools_(tools) {}
     size_t Count() const override { return args_ ? args_->len : 0; }
     ScriptType TypeAt(size_t index) const override {
         JSCValue* v = At(index);
@@ -70,26 +103,28 @@ public:
         return ScriptType::Object;
     }
     double NumberAt(size_t index) const override { return jsc_value_to_double(At(index)); }
-    std::string TextAt(size_t index) const override { return JscText(At(index)); }
+    std::string TextAt(size_t index) const override { return JscText(At(index), tools_); }
 
 private:
     JSCValue* At(size_t index) const {
         return index < Count() ? static_cast<JSCValue*>(g_ptr_array_index(args_, index)) : nullptr;
     }
     GPtrArray* args_;
+    const ContextTools& tools_;
 };
 
 // One per script context, owned by the function object bound to it.
 class NotifyHandler {
 public:
-    explicit NotifyHandler(guint64 pageId) : pageId_(pageId) {
+    NotifyHandler(guint64 pageId, JSCValue* wellFormed) : pageId_(pageId) {
+        tools_.wellFormed = wellFormed;
         ZV_TRACE(">> V8NotifyHandler::V8NotifyHandler");
     }
 
     // Applies the rules and sends the resulting message, if any, to the view
     // of the page the context belongs to. The script always gets undefined.
     bool Execute(const char* name, GPtrArray* args) {
-        const JscArgs jscArgs(args);
+        const JscArgs jscArgs(args, tools_);
         ZV_TRACE(">>>>>>>>>V8>>> name=%s size=%ld\r\n\r\n", name,
                  static_cast<long>(jscArgs.Count()));
         std::optional<NotifyMessage> message = zv::browser::EvaluateNotify(name, jscArgs);
@@ -124,6 +159,7 @@ public:
 
 private:
     guint64 pageId_;
+    ContextTools tools_;
 };
 
 void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame,
@@ -132,7 +168,14 @@ void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKit
     if (!context) {
         return;
     }
-    auto* handler = new NotifyHandler(webkit_web_page_get_id(page));
+    // Runs before the page's own scripts, so the built-ins are still original.
+    JSCValue* wellFormed = jsc_context_evaluate(
+        context, "Function.prototype.call.bind(String.prototype.toWellFormed)", -1);
+    if (wellFormed && !jsc_value_is_function(wellFormed)) {
+        g_clear_object(&wellFormed);
+    }
+    jsc_context_clear_exception(context);
+    auto* handler = new NotifyHandler(webkit_web_page_get_id(page), wellFormed);
     JSCValue* function =
         jsc_value_new_function_variadic(context, "notify", G_CALLBACK(&NotifyHandler::Invoke),
                                         handler, &NotifyHandler::Delete, G_TYPE_NONE);
