@@ -6,7 +6,7 @@
 #include <string>
 
 #include "browser_harness.h"
-#include "platform/utf.h"
+#include "support/standin.h"
 
 namespace zvtest_browser {
 namespace {
@@ -20,6 +20,7 @@ class BridgeTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display";
+        platform_ = new zvtest::StandIn();
         folder_ = new TempFolder();
         app_ = new BrowserApp(TestOptions(folder_->Path()));
         ASSERT_TRUE(app_->Initialize());
@@ -29,6 +30,7 @@ protected:
         delete host_;
         delete app_;
         delete folder_;
+        delete platform_;
     }
     void TearDown() override {
         for (GtkWidget* area : areas_) {
@@ -36,20 +38,35 @@ protected:
         }
     }
 
-    // A new area with a view of `html` reporting to `callback`.
-    GtkWidget* Show(const std::string& html, zv::browser::WebViewCallback* callback) {
-        GtkWidget* area = host_->AddArea(0, 0, 400, 300);
-        areas_.push_back(area);
-        app_->CreateView(area, ViewRect{0, 0, 400, 300}, DataUrl(html), callback);
-        return area;
+    // Serves `html` from the stand-in's route host; returns its address.
+    static std::string Serve(const std::string& html, const std::string& role = "route") {
+        static int serial = 0;
+        Json::Value page;
+        page["path"] = "/p/bridge" + std::to_string(++serial);
+        page["html"] = html;
+        page["role"] = role;
+        return platform_->Control("page", page)["url"].asString();
     }
 
+    // A new area with a view of `url` reporting to `callback`.
+    GtkWidget* Open(const std::string& url, zv::browser::WebViewCallback* callback) {
+        GtkWidget* area = host_->AddArea(0, 0, 400, 300);
+        areas_.push_back(area);
+        app_->CreateView(area, ViewRect{0, 0, 400, 300}, url, callback);
+        return area;
+    }
+    GtkWidget* Show(const std::string& html, zv::browser::WebViewCallback* callback) {
+        return Open(Serve(html), callback);
+    }
+
+    static zvtest::StandIn* platform_;
     static TempFolder* folder_;
     static BrowserApp* app_;
     static HostWindow* host_;
     std::vector<GtkWidget*> areas_;
 };
 
+zvtest::StandIn* BridgeTest::platform_ = nullptr;
 TempFolder* BridgeTest::folder_ = nullptr;
 BrowserApp* BridgeTest::app_ = nullptr;
 HostWindow* BridgeTest::host_ = nullptr;
@@ -116,23 +133,46 @@ TEST_F(BridgeTest, NotifyExistsForHeadScriptsAndAfterNavigation) {
     EXPECT_EQ(cb.counts, std::vector<int32_t>{7});
     // A new document gets a new script context, and notify with it.
     webkit_web_view_load_uri(ViewIn(area),
-                             DataUrl("<script>notify('updateOnlineCount', 8)</script>").c_str());
+                             Serve("<script>notify('updateOnlineCount', 8)</script>").c_str());
     ASSERT_TRUE(PumpUntil([&] { return cb.counts.size() == 2; }));
     EXPECT_EQ(cb.counts, (std::vector<int32_t>{7, 8}));
 }
 
 TEST_F(BridgeTest, CallsFromFramesArrive) {
     RecordingCallback cb;
-    // A same-document frame, a nested one, and a frame of its own origin.
+    // A frame of another origin (the API host's port), a same-document frame
+    // with a nested one, and a frame of an opaque origin.
+    const std::string foreign = Serve("<script>notify('updateOnlineCount', 13)</script>", "api");
     Show(R"(<iframe srcdoc="<script>notify('updateOnlineCount', 11)</script>
-                            <iframe srcdoc='<script>notify(&quot;kickout&quot;, &quot;嵌套&quot;)</script>'></iframe>"></iframe>
-            <iframe src="data:text/html,<script>notify('updateOnlineCount', 12)</script>"></iframe>)",
+                <iframe srcdoc='<script>notify(&quot;kickout&quot;, &quot;嵌套&quot;)</script>'></iframe>"></iframe>
+            <iframe src="data:text/html,<script>notify('updateOnlineCount', 12)</script>"></iframe>
+            <iframe src=")" +
+             foreign + R"("></iframe>)",
          &cb);
     // Notices of different frames may arrive in any order.
-    ASSERT_TRUE(
-        PumpUntil([&] { return cb.HasCount(11) && cb.HasCount(12) && !cb.kickouts.empty(); }));
-    EXPECT_EQ(cb.counts.size(), 2u);
+    ASSERT_TRUE(PumpUntil([&] {
+        return cb.HasCount(11) && cb.HasCount(12) && cb.HasCount(13) && !cb.kickouts.empty();
+    }));
+    EXPECT_EQ(cb.counts.size(), 3u);
     EXPECT_EQ(cb.kickouts, std::vector<std::u16string>{u"嵌套"});
+}
+
+TEST_F(BridgeTest, ChatPageReportsAudienceAndKickout) {
+    RecordingCallback chat;
+    Open(platform_->RouteHost() + "/chat?roomid=8801", &chat);
+    Open(platform_->RouteHost() + "/gift?roomid=8801", nullptr);  // notifies 9999
+    ASSERT_TRUE(PumpUntil([&] { return !chat.counts.empty(); }));
+    Json::Value online;
+    online["count"] = 42;
+    platform_->Control("online", online);
+    ASSERT_TRUE(PumpUntil([&] { return chat.HasCount(42); }));
+    Json::Value kick;
+    kick["reason"] = "您的直播内容违反了平台规定";
+    platform_->Control("kickout", kick);
+    ASSERT_TRUE(PumpUntil([&] { return !chat.kickouts.empty(); }));
+    EXPECT_EQ(chat.kickouts, std::vector<std::u16string>{u"您的直播内容违反了平台规定"});
+    EXPECT_FALSE(chat.HasCount(9999)) << "a notice of the gift view reached the chat's callback";
+    EXPECT_FALSE(chat.offThread);
 }
 
 // Counts the user messages a view receives, before any handler sees them.
