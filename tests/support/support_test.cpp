@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "support/standin.h"
@@ -120,6 +121,101 @@ TEST(IngestTest, TwoIngestsRunSideBySide) {
     EXPECT_NE(a.Folder(), b.Folder());
     EXPECT_TRUE(PortAcceptsConnections(a.Port()));
     EXPECT_TRUE(PortAcceptsConnections(b.Port()));
+}
+
+TEST(StandInTest, ServesControlsAndLogsOverLoopback) {
+    pid_t pid;
+    std::string folder;
+    {
+        StandIn platform;
+        pid = platform.Pid();
+        folder = platform.Folder();
+        std::set<int> ports = {platform.ApiPort(), platform.RoutePort(), platform.AccountPort()};
+        EXPECT_EQ(ports.size(), 3u);
+        EXPECT_EQ(platform.ApiHost(), "http://127.0.0.1:" + std::to_string(platform.ApiPort()));
+
+        platform.ExportEnvironment();
+        EXPECT_EQ(std::string(getenv("ZELVIO_ROUTE_HOST")), platform.RouteHost());
+        EXPECT_EQ(std::string(getenv("ZELVIO_ACCOUNT_HOST")), platform.AccountHost());
+
+        Json::Value account;
+        account["username"] = "tester";
+        account["password"] = "a b&c";
+        account["roomid"] = "555";
+        Json::Value added = platform.Control("account", account);
+        EXPECT_EQ(added["dataresult"]["roomid"].asString(), "555");
+
+        const std::string body = "username=tester&userpwd=a%20b%26c&clientversion=2.0";
+        HttpReply login = HttpRequest("POST", platform.ApiHost() + "/Api/npushstream/nlogin", body,
+                                      {"Content-Type: application/x-www-form-urlencoded"});
+        ASSERT_TRUE(login.ok) << login.error;
+        EXPECT_NE(login.body.find("\"success\": \"true\""), std::string::npos) << login.body;
+
+        Json::Value script;
+        script["path"] = "/room/geturl";
+        script["status"] = 500;
+        script["body"] = "broken";
+        platform.Control("script", script);
+        HttpReply geturl = HttpRequest("GET", platform.RouteHost() + "/room/geturl?id=555&ver=", {},
+                                       {}, "q7vx:k3Vq8ZrT1wN");
+        EXPECT_EQ(geturl.status, 500);
+        EXPECT_EQ(geturl.body, "broken");
+
+        Json::Value log = platform.Requests();
+        ASSERT_EQ(log.size(), 2u);
+        EXPECT_EQ(log[0]["body"].asString(), body);
+        EXPECT_EQ(log[1]["query"].asString(), "id=555&ver=");
+        EXPECT_EQ(log[1]["auth"]["user"].asString(), "q7vx");
+        EXPECT_TRUE(log[1]["scripted"].asBool());
+        EXPECT_EQ(platform.Errors().size(), 0u);
+
+        HttpReply unknown = HttpRequest("GET", platform.RouteHost() + "/room/nothing");
+        EXPECT_EQ(unknown.status, 404);
+        ASSERT_EQ(platform.Errors().size(), 1u);
+        EXPECT_NE(platform.Errors()[0]["error"].asString().find("unknown path"), std::string::npos);
+
+        EXPECT_THROW(platform.Control("no-such-command"), std::runtime_error);
+        Json::Value bad;
+        bad["path"] = "no-slash";
+        EXPECT_THROW(platform.Control("script", bad), std::runtime_error);
+    }
+    EXPECT_NE(kill(pid, 0), 0);  // terminated and reaped
+    EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+TEST(StandInTest, PushAddressLeadsToARecordingOnTheIngest) {
+    Ingest ingest;
+    StandInOptions options;
+    options.rtmpPort = ingest.Port();
+    StandIn platform(options);
+    HttpReply geturl = HttpRequest("GET", platform.RouteHost() + "/room/geturl?id=10001&ver=2.0.1",
+                                   {}, {}, "q7vx:k3Vq8ZrT1wN");
+    Json::Value reply;
+    Json::CharReaderBuilder builder;
+    std::istringstream in(geturl.body);
+    ASSERT_TRUE(Json::parseFromStream(builder, in, &reply, nullptr)) << geturl.body;
+    ASSERT_TRUE(reply["result"].asBool());
+    const std::string url = reply["url"].asString();
+    ASSERT_EQ(url.rfind(ingest.PushUrl("live", ""), 0), 0u) << url;
+
+    CommandResult push = PushTestStream(url, 1.0);
+    ASSERT_EQ(push.exitCode, 0) << push.output << ingest.Log();
+    std::vector<std::string> files = ingest.Recordings("live");
+    ASSERT_EQ(files.size(), 1u);
+    const std::string key = url.substr(url.rfind('/') + 1);
+    EXPECT_NE(files[0].find("/" + key + "-"), std::string::npos) << files[0];
+    EXPECT_EQ(Ffprobe(files[0])["streams"].size(), 2u);
+}
+
+TEST(StandInTest, StartFailureThrowsWithTheReason) {
+    StandInOptions options;
+    options.extraArgs = {"--password", "short"};  // refused: not 11 characters
+    try {
+        StandIn platform(options);
+        FAIL() << "a stand-in with a bad option started";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("11 characters"), std::string::npos) << e.what();
+    }
 }
 
 }  // namespace
