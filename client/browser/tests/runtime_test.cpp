@@ -1,0 +1,215 @@
+// The browser runtime as a whole: cache folder or memory, certificate
+// errors, and shut-down leaving no browser process behind.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#include "browser_harness.h"
+#include "support/process.h"
+#include "support/standin.h"
+
+namespace zvtest_browser {
+namespace {
+
+using zv::browser::BrowserApp;
+using zv::browser::ViewRect;
+
+class RuntimeTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display"; }
+
+    std::string Serve(const std::string& html) {
+        static int serial = 0;
+        Json::Value page;
+        page["path"] = "/p/runtime" + std::to_string(++serial);
+        page["html"] = html;
+        return platform_.Control("page", page)["url"].asString();
+    }
+
+    zvtest::StandIn platform_;
+    TempFolder folder_;
+};
+
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Sets a value in the page's local storage, then notifies.
+const char kStorePage[] = R"(<script>
+    localStorage.setItem("zv-test", "保存的值");
+    notify("updateOnlineCount", 1);
+</script>)";
+// Reads it back in a later run.
+const char kLoadPage[] = R"(<script>
+    notify("kickout", localStorage.getItem("zv-test") || "nothing stored");
+</script>)";
+
+TEST_F(RuntimeTest, DataLivesInTheCacheFolderAcrossRuns) {
+    HostWindow host;
+    GtkWidget* area = host.AddArea(0, 0, 300, 200);
+    const std::string store = Serve(kStorePage);
+    const std::string load = Serve(kLoadPage);
+    const std::string cache = folder_.Path() + "/zv.cache";
+    {
+        BrowserApp app(TestOptions(folder_.Path()));
+        ASSERT_TRUE(app.Initialize());
+        EXPECT_EQ(app.CacheFolder(), cache);
+        EXPECT_TRUE(IsFolder(cache));
+        EXPECT_FALSE(webkit_web_context_is_ephemeral(app.Context()));
+        RecordingCallback cb;
+        app.CreateView(area, ViewRect{0, 0, 300, 200}, store, &cb);
+        ASSERT_TRUE(PumpUntil([&] { return cb.HasCount(1); }));
+        // Storage reaches the disk asynchronously.
+        ASSERT_TRUE(PumpUntil([&] { return IsFolder(cache + "/localstorage"); }, 10));
+        PumpFor(1.5);
+        app.Shutdown();
+    }
+    {
+        BrowserApp app(TestOptions(folder_.Path()));
+        ASSERT_TRUE(app.Initialize());
+        RecordingCallback cb;
+        app.CreateView(area, ViewRect{0, 0, 300, 200}, load, &cb);
+        ASSERT_TRUE(PumpUntil([&] { return !cb.kickouts.empty(); }));
+        EXPECT_EQ(cb.kickouts[0], u"保存的值");
+    }
+}
+
+TEST_F(RuntimeTest, WorksInMemoryWhenTheCacheFolderCannotBeMade) {
+    // The data folder is a plain file, so no folder can be made inside it.
+    const std::string blocker = folder_.Path() + "/not-a-folder";
+    std::ofstream(blocker) << "x";
+    HostWindow host;
+    GtkWidget* area = host.AddArea(0, 0, 300, 200);
+    const std::string store = Serve(kStorePage);
+    const std::string load = Serve(kLoadPage);
+    for (int run = 0; run < 2; ++run) {
+        BrowserApp app(TestOptions(blocker));
+        ASSERT_TRUE(app.Initialize());
+        EXPECT_EQ(app.CacheFolder(), "");
+        EXPECT_TRUE(webkit_web_context_is_ephemeral(app.Context()));
+        RecordingCallback cb;
+        app.CreateView(area, ViewRect{0, 0, 300, 200}, run == 0 ? store : load, &cb);
+        if (run == 0) {
+            ASSERT_TRUE(PumpUntil([&] { return cb.HasCount(1); }));
+        } else {
+            // Nothing of the first run survived it.
+            ASSERT_TRUE(PumpUntil([&] { return !cb.kickouts.empty(); }));
+            EXPECT_EQ(cb.kickouts[0], u"nothing stored");
+        }
+    }
+}
+
+bool Subset(const std::set<pid_t>& a, const std::set<pid_t>& b) {
+    return std::includes(b.begin(), b.end(), a.begin(), a.end());
+}
+
+TEST_F(RuntimeTest, ShutdownWithTwoLiveViewsLeavesNoBrowserProcess) {
+    const std::set<pid_t> before = ChildProcesses();  // the stand-in
+    HostWindow host;
+    GtkWidget* chatArea = host.AddArea(0, 0, 400, 300);
+    GtkWidget* giftArea = host.AddArea(420, 0, 300, 300);
+    BrowserApp app(TestOptions(folder_.Path()));
+    ASSERT_TRUE(app.Initialize());
+    RecordingCallback chat;
+    app.CreateView(chatArea, ViewRect{0, 0, 400, 300}, platform_.RouteHost() + "/chat?roomid=77",
+                   &chat);
+    app.CreateView(giftArea, ViewRect{0, 0, 300, 300}, platform_.RouteHost() + "/gift?roomid=77",
+                   nullptr);
+    ASSERT_TRUE(PumpUntil([&] {
+        WebKitWebView* gift = ViewIn(giftArea);
+        return !chat.counts.empty() && gift && !webkit_web_view_is_loading(gift);
+    }));
+    const std::set<pid_t> running = ChildProcesses();
+    ASSERT_GT(running.size(), before.size()) << "no browser process seen at all";
+
+    app.Shutdown();
+    EXPECT_EQ(app.LiveWindows(), 0u);
+    EXPECT_EQ(ViewIn(chatArea), nullptr);
+    EXPECT_EQ(ViewIn(giftArea), nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return Subset(ChildProcesses(), before); }, 15))
+        << "browser processes still running: " << ChildProcesses().size() - before.size();
+
+    // After shut-down nothing starts again.
+    RecordingCallback late;
+    app.CreateView(chatArea, ViewRect{0, 0, 400, 300}, platform_.RouteHost() + "/gift", &late);
+    PumpFor(0.3);
+    EXPECT_EQ(ViewIn(chatArea), nullptr);
+    EXPECT_TRUE(late.created.empty());
+    EXPECT_TRUE(Subset(ChildProcesses(), before));
+}
+
+// An HTTPS server on a loopback port with a self-signed certificate.
+class BadCertificateServer {
+public:
+    explicit BadCertificateServer(const std::string& folder) {
+        const std::string key = folder + "/key.pem";
+        const std::string cert = folder + "/cert.pem";
+        const zvtest::CommandResult made = zvtest::RunCommand(
+            {"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out",
+             cert, "-days", "1", "-subj", "/CN=127.0.0.1"});
+        if (made.exitCode != 0) {
+            throw std::runtime_error("openssl: " + made.output);
+        }
+        const std::string portFile = folder + "/port";
+        const char* script = R"(
+import http.server, ssl, sys
+class H(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        body = b"<script>notify('updateOnlineCount', 66)</script>"
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+s = http.server.HTTPServer(("127.0.0.1", 0), H)
+c = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+c.load_cert_chain(sys.argv[1], sys.argv[2])
+s.socket = c.wrap_socket(s.socket, server_side=True)
+open(sys.argv[3] + ".tmp", "w").write(str(s.server_port))
+import os; os.rename(sys.argv[3] + ".tmp", sys.argv[3])
+s.serve_forever()
+)";
+        process_.Spawn({"python3", "-c", script, cert, key, portFile}, folder + "/https.log");
+        PumpUntil([&] { return std::ifstream(portFile).good(); }, 10);
+        std::ifstream(portFile) >> port_;
+        if (port_ <= 0) {
+            throw std::runtime_error("https server: " + zvtest::FileTail(folder + "/https.log"));
+        }
+    }
+    std::string Url() const { return "https://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+private:
+    zvtest::ChildProcess process_;
+    int port_ = 0;
+};
+
+TEST_F(RuntimeTest, PageWithAnInvalidCertificateDoesNotLoad) {
+    BadCertificateServer server(folder_.Path());
+    HostWindow host;
+    GtkWidget* area = host.AddArea(0, 0, 300, 200);
+    BrowserApp app(TestOptions(folder_.Path()));
+    ASSERT_TRUE(app.Initialize());
+    RecordingCallback cb;
+    app.CreateView(area, ViewRect{0, 0, 300, 200}, server.Url(), &cb);
+    WebKitWebView* view = ViewIn(area);
+    ASSERT_NE(view, nullptr);
+    bool tlsFailed = false;
+    g_signal_connect(view, "load-failed-with-tls-errors",
+                     G_CALLBACK(+[](WebKitWebView*, gchar*, GTlsCertificate*, GTlsCertificateFlags,
+                                    gpointer failed) -> gboolean {
+                         *static_cast<bool*>(failed) = true;
+                         return FALSE;
+                     }),
+                     &tlsFailed);
+    EXPECT_TRUE(PumpUntil([&] { return tlsFailed; }));
+    PumpFor(0.5);
+    EXPECT_TRUE(cb.counts.empty()) << "the page ran despite its certificate";
+}
+
+}  // namespace
+}  // namespace zvtest_browser
