@@ -10,6 +10,10 @@
 #include <stdexcept>
 #include <thread>
 
+#ifndef ZV_SUPPORT_ROOM_PASSWORD
+#define ZV_SUPPORT_ROOM_PASSWORD "k3Vq8ZrT1wN"
+#endif
+
 namespace zvtest {
 namespace {
 
@@ -105,9 +109,8 @@ StandIn::StandIn(StandInOptions o) {
     if (o.rtmpPort > 0) {
         argv.insert(argv.end(), {"--rtmp-port", std::to_string(o.rtmpPort)});
     }
-    if (!o.password.empty()) {
-        argv.insert(argv.end(), {"--password", o.password});
-    }
+    argv.insert(argv.end(),
+                {"--password", o.password.empty() ? ZV_SUPPORT_ROOM_PASSWORD : o.password});
     argv.insert(argv.end(), o.extraArgs.begin(), o.extraArgs.end());
     const std::string log = folder_ + "/standin.log";
     try {

@@ -60,7 +60,7 @@ private:
 
 struct StandInOptions {
     int rtmpPort = 0;      // port used in geturl push addresses; 0 = the stand-in's default (19350)
-    std::string password;  // room-control password; empty = the stand-in's default
+    std::string password;  // room-control password; empty = ZV_ROOM_PASSWORD of the build
     std::vector<std::string> extraArgs;  // further standin.py options
 };
 

@@ -11,6 +11,7 @@ import threading
 import time
 
 ROOM_USER = "q7vx"
+MAX_LOG = 50000
 DEFAULT_PASSWORD = "k3Vq8ZrT1wN"
 CLIENT_VERSION = "2.0"
 
@@ -402,6 +403,10 @@ class State:
             self.seq += 1
             entry["seq"] = self.seq
             self.log.append(entry)
+            # A long interactive session polls the chat page three times a
+            # second; keep memory bounded by dropping the oldest entries.
+            if len(self.log) > MAX_LOG:
+                del self.log[:len(self.log) - MAX_LOG]
             return entry
 
     def requests(self, body):
