@@ -80,6 +80,9 @@ int DecodeStatus(int status) {
     dup2(in, STDIN_FILENO);
     dup2(out, STDOUT_FILENO);
     dup2(out, STDERR_FILENO);
+    // Descriptors the test process holds (sockets, pipes of other children)
+    // must not live on in a server that outlives them.
+    close_range(3, ~0U, 0);
     // Leave the test's signal mask and dispositions behind.
     sigset_t none;
     sigemptyset(&none);

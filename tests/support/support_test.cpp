@@ -1,6 +1,7 @@
 // Checks the test-support helpers against the real programs they drive.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -41,6 +42,17 @@ TEST(RunCommandTest, BackgroundChildHoldingOutputDoesNotBlock) {
     EXPECT_EQ(r.exitCode, 4);
     EXPECT_FALSE(r.timedOut);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+}
+
+TEST(RunCommandTest, ChildInheritsNoDescriptorsOfTheTest) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);  // deliberately without close-on-exec
+    CommandResult r = RunCommand(
+        {"sh", "-c",
+         "test -e /proc/self/fd/" + std::to_string(fds[1]) + " && echo leaked || echo clean"});
+    close(fds[0]);
+    close(fds[1]);
+    EXPECT_EQ(r.output, "clean\n");
 }
 
 TEST(FreePortTest, PortIsBindableAndNotListening) {
