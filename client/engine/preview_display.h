@@ -1,0 +1,41 @@
+#pragma once
+// The preview: a libobs display drawing the main view into a GTK widget's own
+// X window. The display follows the widget's size and the canvas is scaled
+// into it (the window system would do that elsewhere; EGL surfaces take the
+// window's size here). Destroyed with this object or when the widget is
+// unrealized, whichever comes first.
+#include <obs.h>
+
+typedef struct _GtkWidget GtkWidget;
+
+namespace zv {
+
+class PreviewDisplay {
+public:
+    // Null display when the widget has no own window or libobs refuses.
+    PreviewDisplay(GtkWidget* widget, int canvasWidth, int canvasHeight);
+    ~PreviewDisplay();
+    PreviewDisplay(const PreviewDisplay&) = delete;
+    PreviewDisplay& operator=(const PreviewDisplay&) = delete;
+
+    obs_display_t* Get() const { return display_; }
+
+    // Background colour word (0x00BBGGRR) of the preview.
+    static constexpr uint32_t kBackground = 0x654726;
+
+private:
+    static void Draw(void* param, uint32_t cx, uint32_t cy);
+    static void OnSizeAllocate(GtkWidget* widget, void* allocation, void* self);
+    static void OnUnrealize(GtkWidget* widget, void* self);
+    void Destroy();
+
+    GtkWidget* widget_ = nullptr;  // weak: cleared when the widget goes
+    unsigned long sizeHandler_ = 0;
+    unsigned long unrealizeHandler_ = 0;
+    obs_display_t* display_ = nullptr;
+    // Written before the display exists, read by libobs's graphics thread.
+    const int canvasWidth_;
+    const int canvasHeight_;
+};
+
+}  // namespace zv

@@ -1,0 +1,99 @@
+#include "engine_fixture.h"
+
+#include <cstdlib>
+
+#include "support/process.h"
+
+namespace zvtest {
+
+std::string EngineTestFolder() {
+    static const std::string folder = [] {
+        std::string f = MakeTempFolder("zv-engine-");
+        setenv("XDG_DATA_HOME", (f + "/data").c_str(), 1);
+        return f;
+    }();
+    return folder;
+}
+
+std::string MakeClip(const std::string& folder, const std::string& name, double seconds, int width,
+                     int height) {
+    const std::string path = folder + "/" + name;
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    const std::string duration = std::to_string(seconds);
+    const CommandResult r = RunCommand({"ffmpeg",
+                                        "-nostdin",
+                                        "-y",
+                                        "-loglevel",
+                                        "error",
+                                        "-f",
+                                        "lavfi",
+                                        "-i",
+                                        "testsrc2=size=" + size + ":rate=25:duration=" + duration,
+                                        "-f",
+                                        "lavfi",
+                                        "-i",
+                                        "sine=frequency=440:sample_rate=44100:duration=" + duration,
+                                        "-c:v",
+                                        "libx264",
+                                        "-preset",
+                                        "ultrafast",
+                                        "-pix_fmt",
+                                        "yuv420p",
+                                        "-c:a",
+                                        "aac",
+                                        "-shortest",
+                                        path},
+                                       60);
+    if (r.exitCode != 0)
+        throw std::runtime_error("ffmpeg could not make the clip: " + r.output);
+    return path;
+}
+
+std::string MakePicture(const std::string& folder, const std::string& name, int width, int height,
+                        const std::string& colour) {
+    const std::string path = folder + "/" + name;
+    const CommandResult r = RunCommand(
+        {"ffmpeg", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i",
+         "color=c=" + colour + ":size=" + std::to_string(width) + "x" + std::to_string(height),
+         "-frames:v", "1", path},
+        30);
+    if (r.exitCode != 0)
+        throw std::runtime_error("ffmpeg could not make the picture: " + r.output);
+    return path;
+}
+
+bool RunLoopUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        if (!g_main_context_iteration(nullptr, FALSE))
+            g_usleep(5000);
+    }
+    return done();
+}
+
+void RunLoopFor(std::chrono::milliseconds duration) {
+    RunLoopUntil([] { return false; }, duration);
+}
+
+bool RecordingSink::Saw(zv::StreamState state) const {
+    return Find(state) >= 0;
+}
+
+int RecordingSink::Find(zv::StreamState state, size_t from) const {
+    for (size_t i = from; i < statuses.size(); ++i) {
+        if (statuses[i].state == state)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string RecordingSink::Describe() const {
+    std::string text;
+    for (const zv::StreamStatus& s : statuses) {
+        text += std::string(zv::StreamStateName(s.state)) + "(" + std::to_string(s.code) + "," +
+                std::to_string(s.retryDelaySec) + ") ";
+    }
+    return text.empty() ? "(no reports)" : text;
+}
+
+}  // namespace zvtest
