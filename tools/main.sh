@@ -8,6 +8,6 @@ bash tools/setup.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build -j "${ZV_JOBS:-2}"
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash tools/run.sh --check "$@"
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash tools/run.sh --no-setup --check "$@"
 fi
-exec bash tools/run.sh "$@"
+exec bash tools/run.sh --no-setup "$@"
