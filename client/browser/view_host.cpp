@@ -81,6 +81,14 @@ bool PlaceInArea(GtkWidget* area, GtkWidget* view, const ViewRect& rect) {
     g_signal_connect_object(area, "size-allocate", G_CALLBACK(OnAreaAllocated), view,
                             G_CONNECT_AFTER);
     gtk_widget_show(view);
+    // Placed now when the area is laid out already: a view created while the
+    // area is being allocated would otherwise wait for the next layout, since
+    // GTK drops resize requests made during allocation.
+    if (IsAllocated(area)) {
+        GtkAllocation areaAllocation;
+        gtk_widget_get_allocation(area, &areaAllocation);
+        Apply(area, view, areaAllocation);
+    }
     gtk_widget_queue_resize(area);
     return true;
 }

@@ -109,6 +109,33 @@ TEST_F(ViewsTest, ViewInAnAreaWithoutItsOwnWindowIsPlacedInTheArea) {
         PumpUntil([&] { return IsAt(GTK_WIDGET(view), innerAt.x, innerAt.y, 300, 200); }, 5));
 }
 
+// The main window creates its views when the toolkit lays their areas out,
+// i.e. from inside the area's allocation.
+TEST_F(ViewsTest, ViewCreatedWhileTheAreaIsAllocatedIsPlaced) {
+    RecordingCallback cb;
+    GtkWidget* area = host_.AddArea(0, 0, 300, 200);
+    struct Pending {
+        BrowserApp* app;
+        RecordingCallback* cb;
+        std::string url;
+        bool done = false;
+    } pending{app_, &cb, Serve("<p>布局中创建</p>")};
+    g_signal_connect(
+        area, "size-allocate", G_CALLBACK(+[](GtkWidget* a, GdkRectangle* r, gpointer data) {
+            auto* p = static_cast<Pending*>(data);
+            if (!p->done) {
+                p->done = true;
+                p->app->CreateView(a, ViewRect{0, 0, r->width, r->height}, p->url, p->cb);
+            }
+        }),
+        &pending);
+    host_.ResizeArea(area, 320, 220);
+    ASSERT_TRUE(PumpUntil([&] { return pending.done && ViewIn(area); }, 5));
+    GtkWidget* view = GTK_WIDGET(ViewIn(area));
+    EXPECT_TRUE(PumpUntil([&] { return IsAt(view, 0, 0, 320, 220); }, 5))
+        << AllocationOf(view).width << "x" << AllocationOf(view).height;
+}
+
 TEST_F(ViewsTest, SecondViewReplacesTheClientButNotTheFirstView) {
     RecordingCallback first;
     RecordingCallback second;
