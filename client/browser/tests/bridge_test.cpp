@@ -175,6 +175,20 @@ TEST_F(BridgeTest, ChatPageReportsAudienceAndKickout) {
     EXPECT_FALSE(chat.offThread);
 }
 
+TEST_F(BridgeTest, PagesAreAskedForInChinese) {
+    RecordingCallback cb;
+    const std::string url = Serve("<script>notify('kickout', navigator.language)</script>");
+    Open(url, &cb);
+    ASSERT_TRUE(PumpUntil([&] { return !cb.kickouts.empty(); }));
+    EXPECT_EQ(cb.kickouts[0], u"zh-CN");
+    Json::Value filter;
+    filter["path"] = url.substr(url.find("/p/"));
+    const Json::Value requests = platform_->Requests(filter);
+    ASSERT_GE(requests.size(), 1u);
+    EXPECT_EQ(requests[0]["headers"]["accept-language"].asString().rfind("zh-CN", 0), 0u)
+        << requests[0]["headers"].toStyledString();
+}
+
 // Counts the user messages a view receives, before any handler sees them.
 struct MessageCounter {
     static gboolean Hook(GSignalInvocationHint*, guint, const GValue* params, gpointer self) {
