@@ -104,6 +104,24 @@ TEST_F(RuntimeTest, WorksInMemoryWhenTheCacheFolderCannotBeMade) {
     }
 }
 
+TEST_F(RuntimeTest, PagesNeverGoThroughAProxy) {
+    // A proxy named by the environment that accepts no connection: pages
+    // load only because the runtime goes direct. (Upper case: the test's own
+    // HTTP client ignores it.)
+    const std::string dead = "http://127.0.0.1:" + std::to_string(zvtest::FreePort());
+    setenv("HTTP_PROXY", dead.c_str(), 1);
+    HostWindow host;
+    GtkWidget* area = host.AddArea(0, 0, 300, 200);
+    BrowserApp app(TestOptions(folder_.Path()));
+    ASSERT_TRUE(app.Initialize());
+    RecordingCallback cb;
+    app.CreateView(area, ViewRect{0, 0, 300, 200},
+                   Serve("<script>notify('updateOnlineCount', 3)</script>"), &cb);
+    const bool loaded = PumpUntil([&] { return cb.HasCount(3); });
+    unsetenv("HTTP_PROXY");
+    EXPECT_TRUE(loaded);
+}
+
 bool Subset(const std::set<pid_t>& a, const std::set<pid_t>& b) {
     return std::includes(b.begin(), b.end(), a.begin(), a.end());
 }
