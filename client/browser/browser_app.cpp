@@ -94,28 +94,27 @@ bool BrowserApp::Initialize() {
     }
     const std::string dataFolder = options_.dataFolder.empty() ? DataFolder() : options_.dataFolder;
     const std::string cache = JoinPath(dataFolder, kCacheFolderName);
-    WebKitWebsiteDataManager* manager = nullptr;
+    GObjectPtr<WebKitWebsiteDataManager> manager;
     if (!dataFolder.empty() && EnsureFolder(cache)) {
         cacheFolder_ = cache;
-        manager = webkit_website_data_manager_new("base-data-directory", cache.c_str(),
-                                                  "base-cache-directory", cache.c_str(), nullptr);
+        manager.reset(webkit_website_data_manager_new(
+            "base-data-directory", cache.c_str(), "base-cache-directory", cache.c_str(), nullptr));
         const std::string cookies = JoinPath(cache, "cookies.sqlite");
         webkit_cookie_manager_set_persistent_storage(
-            webkit_website_data_manager_get_cookie_manager(manager), cookies.c_str(),
+            webkit_website_data_manager_get_cookie_manager(manager.get()), cookies.c_str(),
             WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
     } else {
         cacheFolder_.clear();
-        manager = webkit_website_data_manager_new_ephemeral();
+        manager.reset(webkit_website_data_manager_new_ephemeral());
     }
     // Pages never go through a proxy; an invalid certificate fails the load.
     webkit_website_data_manager_set_network_proxy_settings(
-        manager, WEBKIT_NETWORK_PROXY_MODE_NO_PROXY, nullptr);
-    webkit_website_data_manager_set_tls_errors_policy(manager, WEBKIT_TLS_ERRORS_POLICY_FAIL);
+        manager.get(), WEBKIT_NETWORK_PROXY_MODE_NO_PROXY, nullptr);
+    webkit_website_data_manager_set_tls_errors_policy(manager.get(), WEBKIT_TLS_ERRORS_POLICY_FAIL);
 
-    context_ = webkit_web_context_new_with_website_data_manager(manager);
-    g_object_unref(manager);
+    context_.reset(webkit_web_context_new_with_website_data_manager(manager.get()));
     const char* const languages[] = {kLocale, nullptr};
-    webkit_web_context_set_preferred_languages(context_, languages);
+    webkit_web_context_set_preferred_languages(context_.get(), languages);
 
     if (!options_.extensionFolder.empty()) {
         extensionFolder_ = options_.extensionFolder;
@@ -125,7 +124,7 @@ bool BrowserApp::Initialize() {
         extensionFolder_ = JoinPath(ExecutableFolder(), "webext");
     }
     // Must be set before the first web process starts, i.e. before any view.
-    webkit_web_context_set_web_extensions_directory(context_, extensionFolder_.c_str());
+    webkit_web_context_set_web_extensions_directory(context_.get(), extensionFolder_.c_str());
     if (!g_file_test(extensionFolder_.c_str(), G_FILE_TEST_IS_DIR)) {
         ZV_TRACE(">>> WebView: no page extension folder %s; pages get no notify",
                  extensionFolder_.c_str());
@@ -148,7 +147,7 @@ void BrowserApp::CreateView(GtkWidget* parent, const ViewRect& rect, const std::
     auto handler = std::make_shared<WebViewHandler>(callback);
     current_ = handler;
 
-    GtkWidget* widget = webkit_web_view_new_with_context(context_);
+    GtkWidget* widget = webkit_web_view_new_with_context(context_.get());
     WebKitWebView* view = WEBKIT_WEB_VIEW(widget);
     ConfigureView(view);
     handler->AttachView(view);
@@ -191,10 +190,7 @@ void BrowserApp::Shutdown() {
         }
     }
     current_.reset();
-    if (context_) {
-        g_object_unref(context_);
-        context_ = nullptr;
-    }
+    context_.reset();
 }
 
 void BrowserApp::Track(GtkWidget* window) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gobject_ptr.h"
 #include "view_rect.h"
 #include "web_view_callback.h"
 #include "web_view_handler.h"
@@ -53,7 +54,7 @@ public:
     const std::string& CacheFolder() const { return cacheFolder_; }
     // The folder the bridge extension is loaded from.
     const std::string& ExtensionFolder() const { return extensionFolder_; }
-    WebKitWebContext* Context() const { return context_; }
+    WebKitWebContext* Context() const { return context_.get(); }
     // Page views and pop-up windows alive now.
     size_t LiveWindows() const { return windows_.size(); }
 
@@ -65,7 +66,7 @@ private:
     static void OnWindowDestroyed(GtkWidget* window, void* self);
 
     BrowserOptions options_;
-    WebKitWebContext* context_ = nullptr;
+    GObjectPtr<WebKitWebContext> context_;
     std::string cacheFolder_;
     std::string extensionFolder_;
     std::shared_ptr<WebViewHandler> current_;
