@@ -42,6 +42,10 @@ AVCore::~AVCore() {
     runtime_.reset();
 }
 
+bool AVCore::HasPreview() const {
+    return display_ && display_->Get();
+}
+
 void AVCore::FaderDeleter::operator()(obs_fader_t* f) const {
     obs_fader_destroy(f);
 }

@@ -86,6 +86,9 @@ public:
     void ListWindows(std::vector<std::string>& windows);
     void ListMicrophones(std::vector<std::string>& names, std::vector<std::string>& ids);
 
+    // True while the preview draws into its widget.
+    bool HasPreview() const;
+
     int CanvasWidth() const { return canvasWidth_; }
     int CanvasHeight() const { return canvasHeight_; }
 
