@@ -1,0 +1,158 @@
+// Engine figures on this machine (run under an X server, e.g. xvfb-run):
+//   start-up to ready        AVCore::Instance() + AVCore::Reset() with a preview
+//   CPU while streaming      CPU-seconds per second of the whole process while
+//                            the media scene streams to a local ingest and the
+//                            preview draws
+//   start to first media     AVCore::StartStreaming() until the ingest's
+//                            recording holds the first coded audio/video packet
+#include <gtk/gtk.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "av_core.h"
+#include "flv_scan.h"
+#include "support/process.h"
+#include "support/standin.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void Pump(Clock::duration d, bool (*done)(void*) = nullptr, void* arg = nullptr) {
+    const auto end = Clock::now() + d;
+    while (Clock::now() < end && !(done && done(arg))) {
+        if (!g_main_context_iteration(nullptr, FALSE))
+            g_usleep(2000);
+    }
+}
+
+class Sink : public zv::AVCoreEvent {
+public:
+    void OnAudioLevel(float) override {}
+    void OnStreamStatus(const zv::StreamStatus& s) override { state = s.state; }
+    zv::StreamState state = zv::StreamState::Idle;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int streamSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    if (!gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "engine_bench: no X display\n");
+        return 1;
+    }
+    const std::string folder = zvtest::MakeTempFolder("zv-engine-bench-");
+    setenv("XDG_DATA_HOME", (folder + "/data").c_str(), 1);
+    const std::string clip = folder + "/clip.mp4";
+    const auto made = zvtest::RunCommand({"ffmpeg",
+                                          "-nostdin",
+                                          "-y",
+                                          "-loglevel",
+                                          "error",
+                                          "-f",
+                                          "lavfi",
+                                          "-i",
+                                          "testsrc2=size=1280x720:rate=25:duration=10",
+                                          "-f",
+                                          "lavfi",
+                                          "-i",
+                                          "sine=frequency=440:sample_rate=44100:duration=10",
+                                          "-c:v",
+                                          "libx264",
+                                          "-preset",
+                                          "ultrafast",
+                                          "-pix_fmt",
+                                          "yuv420p",
+                                          "-c:a",
+                                          "aac",
+                                          "-shortest",
+                                          clip},
+                                         120);
+    if (made.exitCode != 0) {
+        std::fprintf(stderr, "engine_bench: ffmpeg failed: %s\n", made.output.c_str());
+        return 1;
+    }
+
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWidget* area = gtk_drawing_area_new();
+    gtk_widget_set_app_paintable(area, TRUE);
+    gtk_widget_set_size_request(area, 640, 360);
+    gtk_container_add(GTK_CONTAINER(window), area);
+    gtk_widget_show_all(window);
+    Pump(std::chrono::milliseconds(300));
+
+    zvtest::Ingest ingest;
+    Sink sink;
+
+    const auto t0 = Clock::now();
+    zv::AVCore* core = zv::AVCore::Instance();
+    const bool ready = core->Reset(area, 1280, 720, &sink);
+    const auto t1 = Clock::now();
+    if (!ready) {
+        std::fprintf(stderr, "engine_bench: AVCore::Reset failed\n");
+        return 1;
+    }
+    core->SetMediaFile(clip.c_str(), true);
+    core->ShowMediaScene();
+    Pump(std::chrono::milliseconds(500));
+
+    const auto s0 = Clock::now();
+    if (!core->StartStreaming(ingest.PushUrl("live", "bench"), false, "", "")) {
+        std::fprintf(stderr, "engine_bench: start refused\n");
+        return 1;
+    }
+    Clock::time_point connected{}, firstMedia{};
+    const auto limit = s0 + std::chrono::seconds(15);
+    while (Clock::now() < limit && firstMedia == Clock::time_point{}) {
+        if (!g_main_context_iteration(nullptr, FALSE))
+            g_usleep(2000);
+        if (connected == Clock::time_point{} && sink.state == zv::StreamState::Live)
+            connected = Clock::now();
+        for (const std::string& f : ingest.Recordings("live")) {
+            if (FlvHasMedia(f))
+                firstMedia = Clock::now();
+        }
+    }
+
+    const double cpu0 = CpuSeconds();
+    const auto w0 = Clock::now();
+    Pump(std::chrono::seconds(streamSeconds));
+    const double cpu =
+        (CpuSeconds() - cpu0) / std::chrono::duration<double>(Clock::now() - w0).count();
+    const bool live = sink.state == zv::StreamState::Live;
+    core->StopStreaming();
+    Pump(
+        std::chrono::seconds(3),
+        [](void* s) { return static_cast<Sink*>(s)->state == zv::StreamState::Stopped; }, &sink);
+    zv::AVCore::Release();
+    gtk_widget_destroy(window);
+
+    std::printf("engine start-up to ready:          %8.1f ms\n", Ms(t1 - t0));
+    if (connected != Clock::time_point{}) {
+        std::printf("start to connected (live report):  %8.1f ms\n", Ms(connected - s0));
+    }
+    if (firstMedia != Clock::time_point{}) {
+        std::printf("start to first media at ingest:    %8.1f ms\n", Ms(firstMedia - s0));
+    } else {
+        std::printf("start to first media at ingest:    (none within 15 s)\n");
+    }
+    std::printf("CPU while streaming with preview:  %8.2f CPU-s/s over %d s%s\n", cpu,
+                streamSeconds, live ? "" : " (stream was not live!)");
+    if (!std::getenv("ZV_KEEP_TEST_FILES"))
+        zvtest::RemoveTree(folder);
+    return live && firstMedia != Clock::time_point{} ? 0 : 1;
+}
