@@ -1,24 +1,48 @@
 // zvupdate: started by the client after it ended; checks for a newer client,
 // offers and downloads it, and opens its installer. The command line is not
 // read.
-#include <gdk/gdk.h>
+#include <gdk/gdkx.h>
+#include <glib.h>
 #include <gtk/gtk.h>
 
-#include "platform/root_marker.h"
-#include "update_rules.h"
+#include "platform/trace.h"
+#include "single_instance.h"
 #include "updater_window.h"
 
+namespace {
+
+// A busy X server may refuse a new connection for a moment (EAGAIN on its
+// listening socket); a few short retries keep the updater from silently
+// skipping its check.
+bool InitGtk() {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (gtk_init_check(nullptr, nullptr)) {
+            return true;
+        }
+        g_usleep(200 * 1000);
+    }
+    return false;
+}
+
+}  // namespace
+
 int main() {
-    // Another updater is alive: leave it alone.
-    if (zv::FindLiveRootMarker(zv::updater::kInstanceMarker)) {
+    if (!InitGtk()) {
+        ZV_TRACE("zvupdate: no display");
         return 0;
     }
-    gdk_set_program_class("ZVUPDATE");
-    if (!gtk_init_check(nullptr, nullptr)) {
+    // After the initialisation, which sets a class of its own; before any window.
+    gdk_set_program_class(zv::updater::kWindowClass);
+    GdkDisplay* display = gdk_display_get_default();
+    // Another updater is alive: leave it alone.
+    if (GDK_IS_X11_DISPLAY(display) &&
+        zv::updater::AnotherUpdaterRuns(gdk_x11_display_get_xdisplay(display))) {
+        ZV_TRACE("zvupdate: another updater runs");
         return 0;
     }
     zv::updater::UpdaterWindow window;
     if (!window.Create()) {
+        ZV_TRACE("zvupdate: the window could not be created");
         return 0;
     }
     return window.Run();

@@ -34,8 +34,12 @@ UpdaterWindow::UpdaterWindow() = default;
 
 UpdaterWindow::~UpdaterWindow() {
     if (window_ != nullptr) {
+        // Gone from the X server before the process ends, so an updater
+        // started right after this one does not find it still alive.
         g_signal_handlers_disconnect_by_data(window_, this);
+        GdkDisplay* display = gtk_widget_get_display(window_);
         gtk_widget_destroy(window_);
+        gdk_display_sync(display);
     }
 }
 
@@ -63,8 +67,10 @@ bool UpdaterWindow::Create() {
     if (native == nullptr || !GDK_IS_X11_WINDOW(native)) {
         return false;
     }
-    gdk_display_sync(gtk_widget_get_display(window_));
-    SetRootMarker(kInstanceMarker, gdk_x11_window_get_xid(native));
+    GdkDisplay* display = gtk_widget_get_display(window_);
+    gdk_display_sync(display);
+    SetRootMarker(kInstanceMarker, gdk_x11_window_get_xid(native),
+                  gdk_x11_display_get_xdisplay(display));
 
     installedVersion_ = ReadInstalledVersion();
     AsyncTask::Start(new CheckVersion(this, RouteHost(), installedVersion_, DataFolder()));
