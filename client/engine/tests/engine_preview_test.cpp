@@ -59,11 +59,24 @@ protected:
         zvtest::RunLoopFor(50ms);
     }
 
-    GdkPixbuf* Screenshot(const std::string& name) {
-        GdkPixbuf* shot = gdk_pixbuf_get_from_window(gtk_widget_get_window(area), 0, 0, 640, 360);
+    GdkPixbuf* Screenshot(const std::string& name, int width = 640, int height = 360) {
+        GdkPixbuf* shot =
+            gdk_pixbuf_get_from_window(gtk_widget_get_window(area), 0, 0, width, height);
         if (shot)
             gdk_pixbuf_save(shot, (folder + "/" + name).c_str(), "png", nullptr, nullptr);
         return shot;
+    }
+
+    // A plain blue clip: easy to tell from the magenta logo.
+    std::string BlueClip() {
+        const std::string path = folder + "/blue.mp4";
+        const auto r =
+            zvtest::RunCommand({"ffmpeg", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi",
+                                "-i", "color=c=0x2040C0:size=640x360:rate=25:duration=3", "-c:v",
+                                "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", path},
+                               60);
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        return path;
     }
 
     std::string folder;
@@ -74,15 +87,7 @@ protected:
 
 TEST_F(EnginePreview, ShowsTheComposedPictureWithTheLogoInItsCorner) {
     // A plain blue clip and a magenta 200 x 80 logo: easy to tell apart.
-    const std::string clip = [&] {
-        const auto r = zvtest::RunCommand(
-            {"ffmpeg", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i",
-             "color=c=0x2040C0:size=640x360:rate=25:duration=3", "-c:v", "libx264", "-preset",
-             "ultrafast", "-pix_fmt", "yuv420p", folder + "/blue.mp4"},
-            60);
-        EXPECT_EQ(r.exitCode, 0) << r.output;
-        return folder + "/blue.mp4";
-    }();
+    const std::string clip = BlueClip();
     const std::string logo = zvtest::MakePicture(folder, "preview-logo.png", 200, 80, "0xFF00FF");
 
     AVCore* core = AVCore::Instance();
@@ -131,6 +136,57 @@ TEST_F(EnginePreview, ShowsTheComposedPictureWithTheLogoInItsCorner) {
     ASSERT_NE(shot, nullptr);
     EXPECT_TRUE(Near(PixelAt(shot, 582, 28), magenta, 40)) << Str(PixelAt(shot, 582, 28));
     EXPECT_TRUE(Near(PixelAt(shot, 58, 332), blue, 40)) << Str(PixelAt(shot, 58, 332));
+    g_object_unref(shot);
+}
+
+TEST_F(EnginePreview, DisplayFollowsTheWidgetSize) {
+    const std::string clip = BlueClip();
+    const std::string logo = zvtest::MakePicture(folder, "resize-logo.png", 200, 80, "0xFF00FF");
+    gtk_widget_set_size_request(area, 320, 180);
+    gtk_window_resize(GTK_WINDOW(window), 320, 180);
+    ASSERT_TRUE(
+        zvtest::RunLoopUntil([&] { return gtk_widget_get_allocated_width(area) == 320; }, 5s));
+
+    AVCore* core = AVCore::Instance();
+    ASSERT_TRUE(core->Reset(area, 1280, 720, &sink));
+    core->SetMediaFile(clip.c_str(), true);
+    core->SetLogo(logo.c_str(), 1, 200, 80);
+    core->ShowMediaScene();
+    const Rgb blue{0x20, 0x40, 0xC0}, magenta{0xFF, 0x00, 0xFF};
+    // A quarter of the canvas: the logo's centre is at (29, 166).
+    GdkPixbuf* shot = nullptr;
+    zvtest::RunLoopUntil(
+        [&] {
+            if (shot)
+                g_object_unref(shot);
+            shot = Screenshot("preview-small.png", 320, 180);
+            return shot && Near(PixelAt(shot, 29, 166), magenta, 40) &&
+                   Near(PixelAt(shot, 160, 90), blue, 40);
+        },
+        8s);
+    ASSERT_NE(shot, nullptr);
+    EXPECT_TRUE(Near(PixelAt(shot, 29, 166), magenta, 40)) << Str(PixelAt(shot, 29, 166));
+    EXPECT_TRUE(Near(PixelAt(shot, 316, 4), blue, 40)) << Str(PixelAt(shot, 316, 4));
+    g_object_unref(shot);
+
+    // Growing the widget rescales the whole canvas into it.
+    gtk_window_resize(GTK_WINDOW(window), 640, 360);
+    ASSERT_TRUE(
+        zvtest::RunLoopUntil([&] { return gtk_widget_get_allocated_width(area) == 640; }, 5s));
+    shot = nullptr;
+    zvtest::RunLoopUntil(
+        [&] {
+            if (shot)
+                g_object_unref(shot);
+            shot = Screenshot("preview-grown.png");
+            return shot && Near(PixelAt(shot, 58, 332), magenta, 40) &&
+                   Near(PixelAt(shot, 29, 166), blue, 40);
+        },
+        8s);
+    ASSERT_NE(shot, nullptr);
+    EXPECT_TRUE(Near(PixelAt(shot, 58, 332), magenta, 40)) << Str(PixelAt(shot, 58, 332));
+    EXPECT_TRUE(Near(PixelAt(shot, 29, 166), blue, 40)) << Str(PixelAt(shot, 29, 166));
+    EXPECT_TRUE(Near(PixelAt(shot, 636, 4), blue, 40)) << Str(PixelAt(shot, 636, 4));
     g_object_unref(shot);
 }
 

@@ -3,6 +3,9 @@
 #include <obs.h>
 #include <sys/stat.h>
 
+#include <csignal>
+#include <fstream>
+
 #include <cstdlib>
 #include <regex>
 #include <string>
@@ -319,6 +322,39 @@ TEST_F(EngineStream, StopWhileReconnectingEndsPromptly) {
     const size_t after = sink.statuses.size();
     zvtest::RunLoopFor(1s);
     EXPECT_EQ(sink.statuses.size(), after) << sink.Describe();
+}
+
+TEST_F(EngineStream, StopWithAnUnresponsiveIngestIsBounded) {
+    zvtest::Ingest ingest;
+    ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "hung"), false, "", ""));
+    ASSERT_GE(WaitFor(StreamState::Live, 10s), 0) << sink.Describe();
+    zvtest::RunLoopFor(3s);
+    // The ingest stops reading but keeps the connection open.
+    std::ifstream pidFile(ingest.Folder() + "/nginx.pid");
+    pid_t pid = 0;
+    pidFile >> pid;
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(kill(pid, SIGSTOP), 0);
+    zvtest::RunLoopFor(3s);
+
+    const auto before = std::chrono::steady_clock::now();
+    core->StopStreaming();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+    const int stopped =
+        WaitFor(StreamState::Stopped, std::chrono::milliseconds(AVCore::kStopGraceMs + 2000));
+    EXPECT_GE(stopped, 0) << sink.Describe();
+    if (stopped >= 0) {
+        EXPECT_LT(sink.times[stopped] - before,
+                  std::chrono::milliseconds(AVCore::kStopGraceMs + 1000));
+    }
+    // A new start right away must not hang on the old output either.
+    zvtest::Ingest other;
+    const size_t again = sink.statuses.size();
+    const auto restart = std::chrono::steady_clock::now();
+    ASSERT_TRUE(core->StartStreaming(other.PushUrl("live", "after"), false, "", ""));
+    EXPECT_LT(std::chrono::steady_clock::now() - restart, 2s);
+    EXPECT_GE(WaitFor(StreamState::Live, 10s, again), 0) << sink.Describe();
+    kill(pid, SIGCONT);
 }
 
 }  // namespace
