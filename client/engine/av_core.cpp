@@ -37,7 +37,8 @@ AVCore::~AVCore() {
     output_ = nullptr;
     display_.reset();
     ReleaseScenes();
-    obs_set_output_source(0, nullptr);
+    if (runtime_->Started())
+        obs_set_output_source(0, nullptr);
     // Everything libobs allocated for the engine is gone before shut-down.
     runtime_.reset();
 }

@@ -16,6 +16,38 @@ TEST(EngineRelease, ReleaseWithoutAnEngineDoesNothing) {
     EXPECT_EQ(bnum_allocs(), 0);
 }
 
+TEST(EngineRelease, WithoutAnXServerEveryCallFailsSafely) {
+    zvtest::EngineTestFolder();
+    const std::string display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    unsetenv("DISPLAY");
+    zvtest::RecordingSink sink;
+    AVCore* core = AVCore::Instance();
+    EXPECT_FALSE(core->Reset(nullptr, 1280, 720, &sink));
+    EXPECT_FALSE(core->HasPreview());
+    core->ShowVideoScene();
+    core->ShowDesktopCapture();
+    core->SetMediaFile("/nonexistent.mp4", true);
+    core->SetLogo("/nonexistent.png", 2, 10, 10);
+    core->SetMergeCorner(1);
+    core->SetVolume(0.5f);
+    core->SetMuted(true);
+    core->ToggleDesktopAudio();
+    EXPECT_FALSE(core->IsDesktopAudioOn());
+    std::vector<std::string> names{"n"}, ids{"i"};
+    core->ListMicrophones(names, ids);
+    core->ListCameras(ids);
+    EXPECT_EQ(names, std::vector<std::string>{"n"});
+    EXPECT_EQ(ids, std::vector<std::string>{"i"});
+    EXPECT_FALSE(core->StartStreaming("rtmp://127.0.0.1:1/live/key", false, "", ""));
+    core->StopStreaming();
+    zvtest::RunLoopFor(100ms);
+    EXPECT_TRUE(sink.statuses.empty());
+    AVCore::Release();
+    if (!display.empty())
+        setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(bnum_allocs(), 0);
+}
+
 TEST(EngineRelease, StreamingEngineReleasesEveryAllocation) {
     const std::string folder = zvtest::EngineTestFolder();
     const std::string clip = zvtest::MakeClip(folder, "release.mp4", 2.0, 320, 180);
