@@ -263,6 +263,27 @@ TEST_F(Zvupdate, NewerVersionIsShownDownloadedAndOpened) {
     g_free(sum);
 }
 
+TEST_F(Zvupdate, ClosingTheWindowMidDownloadEndsWithZeroAndRemovesThePartFile) {
+    Json::Value v;
+    v["version"] = "2.1.0";
+    v["size"] = 3000000;
+    v["throttle"] = 300000;  // 10 s if left alone
+    Offer(v);
+    auto run = Start();
+    const auto window = FindWindow(kTitle, 20s);
+    ASSERT_TRUE(window.has_value());
+    const std::string installer = Installer("ZelvioSetup-2.1.0.exe");
+    for (int i = 0; i < 50 && !Exists(installer); ++i) {
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_TRUE(Exists(installer));
+    zvtest::RunCommand({"xdotool", "windowclose", *window}, 10);
+    ASSERT_EQ(run.wait_for(15s), std::future_status::ready);
+    EXPECT_EQ(run.get().exitCode, 0);
+    EXPECT_FALSE(Exists(installer));
+    EXPECT_EQ(Opened(), "");
+}
+
 TEST_F(Zvupdate, NothingNewEndsSilently) {
     // The stand-in offers 2.0.1, the installed version.
     auto run = Start();
