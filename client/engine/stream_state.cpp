@@ -17,6 +17,9 @@ StreamStatus NextStreamStatus(const StreamStatus& current, const OutputEvent& ev
         case OutputSignal::StartAccepted:
             return {StreamState::Connecting, 0, 0};
         case OutputSignal::StartRefused:
+            // A refusal the output already reported with its own code keeps it.
+            if (s == StreamState::Failed)
+                return current;
             return {StreamState::Failed, OBS_OUTPUT_ERROR, 0};
         case OutputSignal::Started:
         case OutputSignal::ReconnectSuccess:

@@ -27,6 +27,9 @@ TEST(StreamPolicy, TransitionTable) {
         {St(S::Failed, OBS_OUTPUT_CONNECT_FAILED), {Sig::StartAccepted}, St(S::Connecting)},
         {St(S::Live), {Sig::StartAccepted}, St(S::Connecting)},
         {St(S::Connecting), {Sig::StartRefused}, St(S::Failed, OBS_OUTPUT_ERROR)},
+        {St(S::Failed, OBS_OUTPUT_BAD_PATH),
+         {Sig::StartRefused},
+         St(S::Failed, OBS_OUTPUT_BAD_PATH)},
         {St(S::Connecting), {Sig::Started}, St(S::Live)},
         // Nothing listening: the start is accepted, then the stop signal fails it.
         {St(S::Connecting),
