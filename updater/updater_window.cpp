@@ -120,6 +120,9 @@ void UpdaterWindow::OnCheckResult(const Offer& offer) {
 }
 
 void UpdaterWindow::OnProgress(int32_t totalBytes, int32_t receivedBytes) {
+    if (ended_ || area_ == nullptr) {
+        return;
+    }
     totalBytes_ = totalBytes;
     receivedBytes_ = receivedBytes;
     // The lower half holds the bar and the percentage.
@@ -183,6 +186,7 @@ gboolean UpdaterWindow::Draw(GtkWidget* widget, cairo_t* cr, gpointer self) {
 void UpdaterWindow::Destroyed(GtkWidget*, gpointer self) {
     auto* w = static_cast<UpdaterWindow*>(self);
     w->window_ = nullptr;
+    w->area_ = nullptr;
     w->End(0);
 }
 
