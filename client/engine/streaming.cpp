@@ -21,24 +21,22 @@ void OutputSignals::Queue(const OutputSignals* signals, OutputSignal signal, int
 
 namespace {
 
-using Relay = OutputSignals;
-
 void OnStart(void* param, calldata_t* /*data*/) {
-    Relay::Queue(static_cast<OutputSignals*>(param), OutputSignal::Started, 0);
+    OutputSignals::Queue(static_cast<OutputSignals*>(param), OutputSignal::Started, 0);
 }
 
 void OnStop(void* param, calldata_t* data) {
-    Relay::Queue(static_cast<OutputSignals*>(param), OutputSignal::StopSignal,
-                 static_cast<int>(calldata_int(data, "code")));
+    OutputSignals::Queue(static_cast<OutputSignals*>(param), OutputSignal::StopSignal,
+                         static_cast<int>(calldata_int(data, "code")));
 }
 
 void OnReconnect(void* param, calldata_t* data) {
-    Relay::Queue(static_cast<OutputSignals*>(param), OutputSignal::Reconnect,
-                 static_cast<int>(calldata_int(data, "timeout_sec")));
+    OutputSignals::Queue(static_cast<OutputSignals*>(param), OutputSignal::Reconnect,
+                         static_cast<int>(calldata_int(data, "timeout_sec")));
 }
 
 void OnReconnectSuccess(void* param, calldata_t* /*data*/) {
-    Relay::Queue(static_cast<OutputSignals*>(param), OutputSignal::ReconnectSuccess, 0);
+    OutputSignals::Queue(static_cast<OutputSignals*>(param), OutputSignal::ReconnectSuccess, 0);
 }
 
 struct StopWatch {
