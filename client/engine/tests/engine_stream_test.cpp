@@ -155,6 +155,13 @@ TEST_F(EngineStream, MediaSceneReachesTheIngestAsH264AndAac) {
     EXPECT_GT(mean, 30.0);
     EXPECT_GT(spread, 20.0);
     EXPECT_GT(MaxVolume(file), -30.0);
+
+    // The 4-second clip started playing before the stream and loops: the end
+    // of a recording of more than 4 seconds still shows it.
+    const double duration = std::stod(probe["format"]["duration"].asString());
+    ASSERT_GT(duration, 4.5);
+    ASSERT_TRUE(FrameStats(file, duration - 0.5, mean, spread));
+    EXPECT_GT(spread, 20.0) << "picture at " << duration - 0.5 << " s";
 }
 
 TEST_F(EngineStream, ShortAddressIsRefusedAndEightCharactersAreSplit) {
