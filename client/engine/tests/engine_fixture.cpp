@@ -6,10 +6,26 @@
 
 namespace zvtest {
 
+namespace {
+
+// Leaked on purpose: the folder is removed by an exit handler, which runs
+// after static strings may already be gone.
+const std::string* gEngineFolder = nullptr;
+
+void RemoveEngineFolder() {
+    if (gEngineFolder != nullptr && std::getenv("ZV_KEEP_TEST_FILES") == nullptr) {
+        RemoveTree(*gEngineFolder);
+    }
+}
+
+}  // namespace
+
 std::string EngineTestFolder() {
     static const std::string folder = [] {
         std::string f = MakeTempFolder("zv-engine-");
         setenv("XDG_DATA_HOME", (f + "/data").c_str(), 1);
+        gEngineFolder = new std::string(f);
+        std::atexit(RemoveEngineFolder);
         return f;
     }();
     return folder;
