@@ -1,0 +1,188 @@
+#include "layout.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace Vcl {
+
+namespace {
+
+// Truncation toward zero that saturates instead of overflowing.
+int Trunc(double v) {
+    if (!(v == v)) {
+        return 0;
+    }
+    if (v >= double(INT_MAX)) {
+        return INT_MAX;
+    }
+    if (v <= double(INT_MIN)) {
+        return INT_MIN;
+    }
+    return static_cast<int>(v);
+}
+
+int Clamp64(long long v) {
+    return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+// The children that take part: visible ones inside the node's index range.
+template <typename Fn>
+void ForEachVisible(TreeNode& node, Fn&& fn) {
+    const long long count = static_cast<long long>(node.children.size());
+    const long long first = std::max(0, node.first);
+    const long long last = std::min<long long>(node.last, count - 1);
+    for (long long i = first; i <= last; ++i) {
+        TreeNode& child = *node.children[static_cast<size_t>(i)];
+        if (child.control && child.control->visible) {
+            fn(child);
+        }
+    }
+}
+
+}  // namespace
+
+void PlaceInSlot(Layer& c, int sx, int sy, int sw, int sh, Axis axis) {
+    switch (c.align) {
+        case AlignExpand:
+            if (c.expandScale <= 0.0) {
+                c.x = sx, c.y = sy, c.width = sw, c.height = sh;
+            } else {
+                const double r = c.expandScale;
+                if (r < double(sw) / double(sh)) {
+                    c.width = Trunc(sh * r);
+                    c.height = sh;
+                    c.x = Clamp64(sx + (static_cast<long long>(sw) - c.width) / 2);
+                    c.y = sy;
+                } else {
+                    c.width = sw;
+                    c.height = Trunc(sw / r);
+                    c.x = sx;
+                    c.y = Clamp64(sy + (static_cast<long long>(sh) - c.height) / 2);
+                }
+            }
+            break;
+        case AlignLeft:
+        case AlignTop:
+            if (axis == Axis::Vertical) {
+                c.y = sy, c.height = sh, c.x = sx, c.width = std::min(c.width, sw);
+            } else if (axis == Axis::Horizontal) {
+                c.x = sx, c.width = sw, c.y = sy, c.height = std::min(c.height, sh);
+            }
+            break;
+        case AlignRight:
+        case AlignBottom:
+            if (axis == Axis::Vertical) {
+                c.y = sy, c.height = sh;
+                if (c.width > sw) {
+                    c.width = sw, c.x = sx;
+                } else {
+                    c.x = Clamp64(static_cast<long long>(sx) + sw - c.width);
+                }
+            } else if (axis == Axis::Horizontal) {
+                c.x = sx, c.width = sw;
+                if (c.height > sh) {
+                    c.height = sh, c.y = sy;
+                } else {
+                    c.y = Clamp64(static_cast<long long>(sy) + sh - c.height);
+                }
+            }
+            break;
+        case AlignCenter:
+            if (axis == Axis::Vertical) {
+                c.y = sy, c.height = sh;
+                if (c.width < sw) {
+                    c.x = Clamp64(sx + (static_cast<long long>(sw) - c.width) / 2);
+                } else {
+                    c.width = sw, c.x = sx;
+                }
+            } else if (axis == Axis::Horizontal) {
+                c.x = sx, c.width = sw;
+                if (c.height < sh) {
+                    c.y = Clamp64(sy + (static_cast<long long>(sh) - c.height) / 2);
+                } else {
+                    c.height = sh, c.y = sy;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    c.placed();
+}
+
+void LayoutNode(TreeNode& node) {
+    if (node.children.empty() || !node.control) {
+        return;
+    }
+    Layer& p = *node.control;
+
+    // Pass 1: count the visible children and sum the fixed sizes.
+    int n = 0, e = 0;
+    long long fixedW = 0, fixedH = 0;
+    ForEachVisible(node, [&](TreeNode& child) {
+        ++n;
+        if (child.control->layoutItem == ItemExpand) {
+            ++e;
+        } else {
+            fixedW += child.control->width;
+            fixedH += child.control->height;
+        }
+    });
+    p.fixedWidthSum = Clamp64(fixedW);
+    p.fixedHeightSum = Clamp64(fixedH);
+    if (n == 0) {
+        return;
+    }
+
+    // Pass 2: the children's area.
+    const int x0 = Clamp64(static_cast<long long>(p.x) + p.ml + p.scrollX);
+    const int y0 = Clamp64(static_cast<long long>(p.y) + p.mt + p.scrollY);
+    const int cw = Clamp64(static_cast<long long>(p.width) - p.mr - p.ml);
+    const int ch = Clamp64(static_cast<long long>(p.height) - p.mb - p.mt);
+
+    // Pass 3: arrange.
+    if (p.layout == LayoutGrid) {
+        const int g = n <= 4 ? 2 : n <= 9 ? 3 : n <= 16 ? 4 : 5;
+        const int cellW = cw / g, cellH = ch / g;
+        int k = 0;
+        ForEachVisible(node, [&](TreeNode& child) {
+            int sx = Clamp64(x0 + static_cast<long long>(cellW) * (k % g));
+            int sy = Clamp64(y0 + static_cast<long long>(cellH) * (k / g));
+            PlaceInSlot(*child.control, sx, sy, cellW, cellH, Axis::Grid);
+            LayoutNode(child);
+            ++k;
+        });
+    } else {
+        const bool vertical = p.layout == LayoutVertical;
+        const long long free = (vertical ? ch : cw) - (vertical ? fixedH : fixedW);
+        const long long share = e > 0 ? free / e : 0;
+        const long long firstShare = e > 0 ? share + free % e : 0;
+        bool firstExpand = true;
+        long long pos = vertical ? y0 : x0;
+        ForEachVisible(node, [&](TreeNode& child) {
+            Layer& c = *child.control;
+            long long slot;
+            if (c.layoutItem == ItemExpand) {
+                slot = firstExpand ? firstShare : share;
+                firstExpand = false;
+            } else {
+                slot = vertical ? c.height : c.width;
+            }
+            if (vertical) {
+                PlaceInSlot(c, x0, Clamp64(pos), cw, Clamp64(slot), Axis::Vertical);
+            } else {
+                PlaceInSlot(c, Clamp64(pos), y0, Clamp64(slot), ch, Axis::Horizontal);
+            }
+            LayoutNode(child);
+            pos += slot;
+        });
+    }
+
+    // A scroll panel updates its range from the sums once its content is placed.
+    if (p.kind == KindScrollPanel) {
+        p.placed();
+    }
+}
+
+}  // namespace Vcl

@@ -1,0 +1,95 @@
+#include <strings.h>
+
+#include "platform/trace.h"
+#include "resource.h"
+#include "resource_manager.h"
+#include "xml_attr.h"
+
+namespace Res {
+
+GObjectPtr<GdkPixbuf> DecodePicture(const std::vector<uint8_t>& bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+    GError* error = nullptr;
+    bool ok = gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), &error);
+    // close() must run even after a failed write, or the loader complains.
+    ok = gdk_pixbuf_loader_close(loader, ok ? &error : nullptr) && ok;
+    GObjectPtr<GdkPixbuf> picture;
+    if (ok) {
+        GdkPixbuf* p = gdk_pixbuf_loader_get_pixbuf(loader);
+        if (p) {
+            picture = GObjectPtr<GdkPixbuf>(GDK_PIXBUF(g_object_ref(p)));
+        }
+    } else {
+        ZV_TRACE("xui: picture not decoded: %s", error ? error->message : "unknown format");
+    }
+    if (error) {
+        g_error_free(error);
+    }
+    g_object_unref(loader);
+    return picture;
+}
+
+void xImage::setImage(GObjectPtr<GdkPixbuf> picture) {
+    image = std::move(picture);
+    int w = image ? gdk_pixbuf_get_width(image.get()) : 0;
+    int h = image ? gdk_pixbuf_get_height(image.get()) : 0;
+    frameWidth = w / count;
+    frameHeight = h;
+}
+
+bool xImage::load(const tinyxml2::XMLElement* element) {
+    // A frame count below 1 would divide by zero; such images have one frame.
+    count = xml::Decimal(element, "count", 1);
+    if (count < 1) {
+        count = 1;
+    }
+    index = xml::Decimal(element, "index", 0);
+    std::string stretch = xml::Text(element, "stretch");
+    mode = stretch == "tile"       ? Tile
+           : stretch == "stretch"  ? Stretch
+           : stretch == "stretch9" ? Stretch9
+                                   : Original;
+    ml = xml::Decimal(element, "ml");
+    mr = xml::Decimal(element, "mr");
+    mt = xml::Decimal(element, "mt");
+    mb = xml::Decimal(element, "mb");
+    bool localFile = xml::LooseBool(element, "localfile");
+    std::string text = xml::ElementText(element);
+    if (text.empty()) {
+        return false;
+    }
+    auto& registry = xResourceManager::Instance();
+    GObjectPtr<GdkPixbuf> picture;
+    if (localFile) {
+        sourcePath = registry.packageDirectory() + "/" + text;
+        GError* error = nullptr;
+        picture = GObjectPtr<GdkPixbuf>(gdk_pixbuf_new_from_file(sourcePath.c_str(), &error));
+        if (error) {
+            ZV_TRACE("xui: image %s: %s", sourcePath.c_str(), error->message);
+            g_error_free(error);
+        }
+    } else {
+        auto bytes = registry.overlayPackage().read(text);
+        if (!bytes) {
+            bytes = registry.mainPackage().read(text);
+        }
+        if (!bytes) {
+            return false;
+        }
+        picture = DecodePicture(*bytes);
+    }
+    // An undecodable picture still makes an image object (it draws nothing).
+    setImage(std::move(picture));
+    return true;
+}
+
+std::unique_ptr<xImage> xImage::share(int frameIndex) const {
+    auto copy = std::make_unique<xImage>(*this);
+    copy->index = frameIndex;
+    return copy;
+}
+
+}  // namespace Res

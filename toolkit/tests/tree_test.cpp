@@ -1,0 +1,302 @@
+// Window descriptions: style bits, the control tree and its name map, and
+// deferred deletion.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+#include "tree.h"
+#include "window.h"
+#include "zudoz.h"
+
+namespace {
+
+using namespace testing_support;
+using Vcl::WindowStyle;
+
+TEST(WindowStyles, KeywordsMapToTheirBits) {
+    struct Case {
+        const char* style;
+        const char* styleEx;
+        bool dialog;
+        uint32_t bits;
+        uint32_t exBits;
+    } cases[] = {
+        {nullptr, nullptr, false, 0x12CF0000u, 0},
+        {"caption,closebox", nullptr, false, 0x02000000u | 0x00C00000u | 0x00080000u | 0x40000000u,
+         0},
+        {"overlapped,caption", nullptr, false, 0x02000000u | 0x00C00000u, 0},
+        {"popup,visible", nullptr, false, 0x02000000u | 0x80000000u | 0x10000000u, 0},
+        {"overlapped,popup", nullptr, false, 0x02000000u, 0},
+        {"overlapped,sysmenu,thickframe,minbox,maxbox,border,clipsiblings", nullptr, false,
+         0x02000000u | 0x00080000u | 0x00040000u | 0x00020000u | 0x00010000u | 0x00800000u |
+             0x04000000u,
+         0},
+        {"overlapped, visible", nullptr, false, 0x02000000u, 0},  // no trimming
+        {"", nullptr, false, 0x02000000u | 0x40000000u, 0},
+        {"overlapped", "dragdrop", false, 0x02000000u, 0x10},
+        {"overlapped", "acceptfiles", false, 0x02000000u, 0x10},
+        {"overlapped", "toolwindow,appwindow,staticedge,windowedge", false, 0x02000000u,
+         0x80u | 0x40000u | 0x20000u | 0x100u},
+        {nullptr, "toolwindow", false, 0x12CF0000u, 0x80},
+        {nullptr, nullptr, true, 0x10C80880u, 0},
+        {"caption,center", nullptr, true, 0x02000080u | 0x00C00000u | 0x00000800u, 0},
+        {"visible,popup", nullptr, true, 0x02000080u | 0x10000000u, 0},
+    };
+    for (const auto& c : cases) {
+        WindowStyle s = Vcl::ParseWindowStyle(c.style, c.styleEx, c.dialog);
+        EXPECT_EQ(s.style, c.bits) << (c.style ? c.style : "(none)") << " dialog " << c.dialog;
+        EXPECT_EQ(s.exStyle, c.exBits) << (c.styleEx ? c.styleEx : "(none)");
+    }
+}
+
+TEST(WindowStyles, OptionsComeFromKeywords) {
+    WindowStyle s = Vcl::ParseWindowStyle(
+        "overlapped,center,topmost,autohide-lostfocus,autohide-mouseout", nullptr, false);
+    EXPECT_TRUE(s.center && s.topmost && s.autoHideOnFocusLoss && s.autoHideOnMouseOut);
+    EXPECT_TRUE(Vcl::ParseWindowStyle("autohide", nullptr, false).autoHideOnFocusLoss);
+    EXPECT_FALSE(Vcl::ParseWindowStyle(nullptr, nullptr, false).center);
+    EXPECT_TRUE(Vcl::ParseWindowStyle(nullptr, nullptr, true).center)
+        << "dialogs centre by default";
+    EXPECT_FALSE(Vcl::ParseWindowStyle("caption", nullptr, true).center);
+}
+
+TEST(ControlAttributes, AlignPicksByPriorityNotByOrder) {
+    struct Case {
+        const char* list;
+        int align;
+    } cases[] = {{"", Vcl::AlignExpand},
+                 {"left", Vcl::AlignLeft},
+                 {"left,center", Vcl::AlignCenter},
+                 {"bottom,top", Vcl::AlignTop},
+                 {"right,left", Vcl::AlignLeft},
+                 {"bottom", Vcl::AlignBottom},
+                 {"center,expand", Vcl::AlignExpand},
+                 {"Left", Vcl::AlignExpand},
+                 {"right,bottom", Vcl::AlignRight}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Vcl::ParseAlign(c.list), c.align) << c.list;
+    }
+}
+
+class Trees : public ::testing::Test {
+protected:
+    RegistryReset reset;
+    TempDir dir;
+
+    // Loads a package whose window.xml holds `windows` plus extra entries.
+    int Build(const std::string& windows, Entries extra = {}) {
+        Entries e = {{"resource.xml",
+                      ResourceXml(Set("",
+                                      "<res id=\"s.title\" type=\"string\">Title</res>"
+                                      "<res id=\"c.text\" type=\"color\" color=\"#102030\"/>"
+                                      "<res id=\"c.fill\" type=\"color\" color=\"#AABBCC\"/>"))},
+                     {"window.xml", "<windows>" + windows + "</windows>"}};
+        e.insert(e.end(), extra.begin(), extra.end());
+        std::string path = dir.file("t.dat");
+        EXPECT_TRUE(WritePackage(path, e));
+        EXPECT_TRUE(xResourceManager::Instance().loadMain(path, ""));
+        return xWindowManager::Instance().buildAll(xResourceManager::Instance().windowXml());
+    }
+    Vcl::Window* W(const std::string& name) { return xWindowManager::Instance().find(name); }
+};
+
+TEST_F(Trees, WindowAttributesAndTheFirstWindowIsMain) {
+    ASSERT_EQ(
+        Build("<window id=\"a\" text=\"s.title\" x=\"5\" y=\"6\" width=\"300\" height=\"200\" "
+              "width-min=\"120\" height-min=\"80\" color=\"c.text\"><layer/></window>"
+              "<dialog id=\"d\"><layer/></dialog>"),
+        2);
+    Vcl::Window* a = W("a");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(xWindowManager::Instance().mainWindow(), a);
+    EXPECT_EQ(a->title, u"Title");
+    EXPECT_EQ(a->rect.left, 5);
+    EXPECT_EQ(a->rect.right, 305);
+    EXPECT_EQ(a->rect.bottom, 206);
+    EXPECT_EQ(a->minWidth, 120);
+    ASSERT_NE(a->textColor, nullptr);
+    EXPECT_EQ(a->textColor->argb, 0xFF302010u);
+    EXPECT_FALSE(a->isDialog);
+    EXPECT_TRUE(W("d")->isDialog);
+    EXPECT_EQ(W("d")->rect.width(), 100) << "default size";
+}
+
+TEST_F(Trees, BadDescriptionsAreSkippedAndTheOthersLoad) {
+    EXPECT_EQ(Build("<frame id=\"x\"><layer/></frame>"
+                    "<window id=\"empty\"/>"
+                    "<window id=\"badroot\"><bogus/></window>"
+                    "<window id=\"badlist\"><list/></window>"
+                    "<window id=\"ok\"><layer/></window>"),
+              1);
+    EXPECT_EQ(xWindowManager::Instance().mainWindow(), W("ok"));
+    EXPECT_EQ(W("x"), nullptr);
+    EXPECT_EQ(W("badroot"), nullptr);
+}
+
+TEST_F(Trees, TagsInheritNamesMapAndUnknownElementsDropTheirSubtree) {
+    ASSERT_EQ(Build("<window id=\"w\"><layer id=\"root\">"
+                    "  <panel id=\"p\" tag=\"group\"><button id=\"b\"/><label id=\"l\" "
+                    "tag=\"own\"/></panel>"
+                    "  <unknown id=\"u\"><button id=\"inside\"/></unknown>"
+                    "  <control id=\"dup\" tag=\"first\"/><check id=\"dup\" tag=\"second\"/>"
+                    "  <edit id=\"e\" visible=\"false\" enable=\"no\"/>"
+                    "</layer></window>"),
+              1);
+    Vcl::Window* w = W("w");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->query("root")->tag, "") << "the root's tag stays empty";
+    EXPECT_EQ(w->query("b")->tag, "group");
+    EXPECT_EQ(w->query("l")->tag, "own");
+    EXPECT_EQ(w->query("u"), nullptr);
+    EXPECT_EQ(w->query("inside"), nullptr) << "the unknown element's subtree is dropped";
+    EXPECT_EQ(w->query("dup")->tag, "second") << "the later control of a name wins";
+    EXPECT_EQ(w->query("dup")->kind, Vcl::KindCheck);
+    EXPECT_EQ(w->query("dup")->element, "check");
+    EXPECT_FALSE(w->query("e")->visible);
+    EXPECT_TRUE(w->query("e")->enabled) << "only \"false\" disables";
+    EXPECT_EQ(w->root->children.size(), 4u);
+    EXPECT_EQ(w->query("b")->itemIndex, -1);
+    EXPECT_TRUE(w->query("b")->mouseAware);
+    EXPECT_FALSE(w->query("p")->mouseAware);
+}
+
+TEST_F(Trees, EveryKindIsBuiltWithItsNumberAndCommonFields) {
+    std::string body;
+    for (const auto& row : Vcl::kKindTable) {
+        std::string extra = row.kind == Vcl::KindList ? "<item height=\"20\"><layer/></item>" : "";
+        body += "<" + std::string(row.name) + " id=\"k" + std::to_string(row.kind) +
+                "\" width=\"11\" height=\"12\" ml=\"1\" mr=\"2\" mt=\"3\" mb=\"4\" layout=\"grid\" "
+                "layoutItem=\"expand\" expandScale=\"1.5\" align=\"right\">" +
+                extra + "</" + row.name + ">";
+    }
+    ASSERT_EQ(Build("<window id=\"w\"><layer>" + body + "</layer></window>"), 1);
+    for (const auto& row : Vcl::kKindTable) {
+        Vcl::Layer* c = W("w")->query("k" + std::to_string(row.kind));
+        ASSERT_NE(c, nullptr) << row.name;
+        EXPECT_EQ(c->kind, row.kind);
+        EXPECT_EQ(c->element, row.name);
+        EXPECT_EQ(c->width, 11);
+        EXPECT_EQ(c->declaredHeight, 12);
+        EXPECT_EQ(c->ml + c->mr + c->mt + c->mb, 10);
+        EXPECT_EQ(c->layout, Vcl::LayoutGrid);
+        EXPECT_EQ(c->layoutItem, Vcl::ItemExpand);
+        EXPECT_DOUBLE_EQ(c->expandScale, 1.5);
+        EXPECT_EQ(c->align, Vcl::AlignRight);
+    }
+    auto* list = dynamic_cast<Vcl::List*>(W("w")->query("k10"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->itemHeight, 20);
+    EXPECT_TRUE(list->node->children.empty()) << "the row description is not a child control";
+    EXPECT_TRUE(dynamic_cast<Vcl::Slider*>(W("w")->query("k9"))->fixedTracker);
+}
+
+TEST_F(Trees, KindAttributesUseResourcesAndWindowDefaults) {
+    ASSERT_EQ(
+        Build(
+            "<window id=\"w\" color=\"c.text\"><layer>"
+            "<label id=\"l\" text=\"s.title\" text-spec=\"right,center,vcenter\" "
+            "autosize=\"true\"/>"
+            "<button id=\"b\" text-color=\"c.fill,128\" color=\"c.fill\" speedclick=\"true\"/>"
+            "<edit id=\"e\" title=\"s.title\" style=\"password,readonly,border\" maxlength=\"8\"/>"
+            "<rawwin id=\"r\" color=\"c.fill\" autochildsize=\"true\"/>"
+            "<panel id=\"p\" color=\"undefined\" expandScale=\"nan\"/>"
+            "</layer></window>"),
+        1);
+    Vcl::Window* w = W("w");
+    auto* l = dynamic_cast<Vcl::Label*>(w->query("l"));
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(l->attrs.text, u"Title");
+    EXPECT_TRUE(l->attrs.center);
+    EXPECT_FALSE(l->attrs.right) << "center wins over right";
+    EXPECT_EQ(l->attrs.textColor, w->textColor.get()) << "the window's colour is the default";
+    auto* b = dynamic_cast<Vcl::Button*>(w->query("b"));
+    EXPECT_EQ(b->attrs.textColor->argb, 0x80CCBBAAu);
+    EXPECT_EQ(b->color->argb, 0xFFCCBBAAu);
+    EXPECT_TRUE(b->speedClick);
+    auto* e = dynamic_cast<Vcl::Edit*>(w->query("e"));
+    EXPECT_EQ(e->initialText, u"Title");
+    EXPECT_EQ(e->style, 0x44000100u | 0x20u | 0x800u | 0x10000000u);
+    EXPECT_EQ(e->exStyle, 0x20000u);
+    EXPECT_EQ(e->maxLength, 8);
+    auto* r = dynamic_cast<Vcl::Rawwin*>(w->query("r"));
+    EXPECT_EQ(r->color, 0x00AABBCCu) << "native order of #AABBCC";
+    EXPECT_TRUE(r->autoChildSize);
+    auto* p = dynamic_cast<Vcl::Panel*>(w->query("p"));
+    EXPECT_EQ(p->color, nullptr);
+    EXPECT_EQ(p->expandScale, 0.0);
+}
+
+TEST_F(Trees, IncludesAppendFragmentsAndCyclesEnd) {
+    ASSERT_EQ(
+        Build(
+            "<window id=\"w\"><layer id=\"root\" src=\"part\"><label id=\"own\"/></layer></window>"
+            "<window id=\"loop\"><layer id=\"top\" src=\"self\"/></window>"
+            "<window id=\"missing\"><layer id=\"m\" src=\"nothing\"><panel "
+            "id=\"kept\"/></layer></window>",
+            {{"part.xml",
+              "<module><button id=\"inc1\"/><panel id=\"inc2\"><label "
+              "id=\"deep\"/></panel></module>"},
+             {"self.xml", "<module><layer id=\"again\" src=\"self\"/></module>"}}),
+        3);
+    Vcl::Window* w = W("w");
+    ASSERT_EQ(w->root->children.size(), 3u);
+    EXPECT_EQ(w->root->children[0]->control->name, "own") << "existing children come first";
+    EXPECT_EQ(w->root->children[1]->control->name, "inc1");
+    EXPECT_NE(w->query("deep"), nullptr);
+    EXPECT_NE(W("loop")->query("again"), nullptr);
+    EXPECT_NE(W("missing")->query("kept"), nullptr);
+    // The kept description has no included children (new instances include again).
+    EXPECT_EQ(w->description.FirstChildElement()
+                  ->FirstChildElement()
+                  ->FirstChildElement()
+                  ->NextSiblingElement(),
+              nullptr);
+}
+
+TEST_F(Trees, ExplodingIncludesStopAtTheControlLimit) {
+    // Each level includes the next twice: 2^20 controls if nothing stopped it.
+    Entries fragments;
+    for (int i = 0; i < 20; ++i) {
+        std::string next = "f" + std::to_string(i + 1);
+        fragments.push_back(
+            {"f" + std::to_string(i) + ".xml",
+             "<module><layer src=\"" + next + "\"/><layer src=\"" + next + "\"/></module>"});
+    }
+    ASSERT_EQ(Build("<window id=\"w\"><layer src=\"f0\"/></window>", fragments), 1);
+    std::function<int(const Vcl::TreeNode&)> count = [&](const Vcl::TreeNode& n) {
+        int total = 1;
+        for (const auto& c : n.children)
+            total += count(*c);
+        return total;
+    };
+    EXPECT_LE(count(*W("w")->root), Vcl::kMaxControlsPerWindow);
+}
+
+struct RemovingHandler : WinHandler {
+    Vcl::TreeNode* parentNode = nullptr;
+    int events = 0;
+    int onEvent(XuiControl*, int, void*) override {
+        ++events;
+        Vcl::RemoveChild(*parentNode, 0);  // the control being notified
+        return 0;
+    }
+};
+
+TEST_F(Trees, ControlDestroyedInsideItsOwnEventIsFreedAfterIt) {
+    ASSERT_EQ(Build("<dialog id=\"d\"><layer id=\"root\"><button id=\"DLG.OK\"/><button "
+                    "id=\"other\"/></layer></dialog>"),
+              1);
+    Vcl::Window* d = W("d");
+    RemovingHandler handler;
+    handler.parentNode = d->root.get();
+    d->handler = &handler;
+    Vcl::Layer* ok = d->query("DLG.OK");
+    ASSERT_NE(ok, nullptr);
+    ok->notify(ok, XUI_EVENT_CLICK, nullptr);  // ASan reports any later use
+    EXPECT_EQ(handler.events, 1) << "no dialog command followed: the control was gone";
+    EXPECT_EQ(Vcl::DeferredCount(), 0u);
+    EXPECT_EQ(d->query("DLG.OK"), nullptr);
+    EXPECT_EQ(d->root->children.size(), 1u);
+    EXPECT_EQ(d->root->children[0]->control->name, "other");
+}
+
+}  // namespace

@@ -1,0 +1,437 @@
+// Windows under the X server through the library's exported interface, on a
+// package made by the packer.
+#include <gtest/gtest.h>
+
+// X headers after gtest: they define None and Bool as macros.
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "host_support.h"
+#include "zudoz.h"
+
+namespace {
+
+const char16_t* PackagePath() {
+    static std::u16string path = [] {
+        std::string p = ZUDOZ_TEST_PACKAGE;
+        return std::u16string(p.begin(), p.end());
+    }();
+    return path.c_str();
+}
+
+std::vector<int> Only(const std::vector<int>& codes, std::initializer_list<int> keep) {
+    std::vector<int> out;
+    for (int c : codes) {
+        if (std::find(keep.begin(), keep.end(), c) != keep.end()) {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+TEST(Windows, MainWindowIsCreatedResizedAndClosedWithEventsInOrder) {
+    host::Script script;
+    host::App app;
+    host::Recorder main;
+    XuiWindow* window = nullptr;
+    GtkWidget* video = nullptr;
+    int videoWidth = -1, videoHeight = -1;
+    bool resized = false;
+    unsigned long videoXid = 0;
+    app.start = [&] {
+        window = XUI_WIN_REGISTER("w.main", &main);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(XUI_WIN_RAW(window), nullptr) << "no native window before creation";
+    };
+    main.react = [&](XuiControl* c, int code, void* param) {
+        const bool isWindow = c == reinterpret_cast<XuiControl*>(window);
+        if (code == XUI_EVENT_RAW_CREATED) {
+            video = static_cast<GtkWidget*>(param);
+            videoXid = gdk_x11_window_get_xid(gtk_widget_get_window(video));
+        }
+        if (code == XUI_EVENT_CREATED) {
+            EXPECT_TRUE(isWindow);
+            EXPECT_EQ(param, XUI_WIN_RAW(window));
+            EXPECT_NE(video, nullptr) << "native children exist before the window reports itself";
+            script.after(150,
+                         [&] { gtk_window_resize(GTK_WINDOW(XUI_WIN_RAW(window)), 500, 360); });
+            script.after(3000, [&] {
+                if (!resized) {
+                    ADD_FAILURE() << "no resize event";
+                    XUI_WIN_DESTROY(window);
+                }
+            });
+        }
+        if (code == XUI_EVENT_RESIZED && isWindow && !resized) {
+            EXPECT_EQ(param, window);
+            int w = gtk_widget_get_allocated_width(gtk_bin_get_child(GTK_BIN(XUI_WIN_RAW(window))));
+            if (w == 500) {
+                resized = true;
+                script.after(100, [&] {
+                    videoWidth = gtk_widget_get_allocated_width(video);
+                    videoHeight = gtk_widget_get_allocated_height(video);
+                    gtk_window_close(GTK_WINDOW(XUI_WIN_RAW(window)));
+                });
+            }
+        }
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), "zh"), 0);
+    EXPECT_EQ(app.runs, (std::vector<int>{1, 0}));
+    EXPECT_TRUE(resized);
+    EXPECT_NE(videoXid, 0u) << "the hosted area has its own X window";
+    EXPECT_EQ(videoWidth, 500 - 120);
+    EXPECT_EQ(videoHeight, 360 - 40 - 30);
+    std::vector<int> order =
+        Only(main.codesOf("w.main"), {XUI_EVENT_CREATED, XUI_EVENT_RESIZED, XUI_EVENT_CLOSE});
+    ASSERT_GE(order.size(), 4u);
+    EXPECT_EQ(order.front(), XUI_EVENT_CREATED);
+    EXPECT_EQ(order[1], XUI_EVENT_RESIZED) << "laid out at creation";
+    EXPECT_EQ(order.back(), XUI_EVENT_CLOSE);
+    EXPECT_EQ(order[order.size() - 2], XUI_EVENT_RESIZED);
+    std::vector<int> raw = main.codesOf("r.video");
+    ASSERT_FALSE(raw.empty());
+    EXPECT_EQ(raw.front(), XUI_EVENT_RAW_CREATED);
+    EXPECT_EQ(raw.back(), XUI_EVENT_RESIZED) << "the hosted area follows its rectangle";
+    for (const auto& e : main.events) {
+        EXPECT_GE(e.code, 1);
+        EXPECT_LE(e.code, 13);
+    }
+}
+
+TEST(Windows, CloseRefusedByTheHostLeavesTheWindowOpen) {
+    host::Script script;
+    host::App app;
+    host::Recorder main;
+    XuiWindow* window = nullptr;
+    int closes = 0;
+    bool stillThere = false;
+    app.start = [&] { window = XUI_WIN_REGISTER("w.main", &main); };
+    main.react = [&](XuiControl*, int code, void* param) {
+        if (code == XUI_EVENT_CREATED) {
+            script.after(100, [&] { gtk_window_close(GTK_WINDOW(XUI_WIN_RAW(window))); });
+        }
+        if (code == XUI_EVENT_CLOSE) {
+            ++closes;
+            EXPECT_EQ(*static_cast<int*>(param), 1);
+            if (closes == 1) {
+                *static_cast<int*>(param) = 0;
+                script.after(100, [&] {
+                    stillThere = XUI_WIN_RAW(window) && gtk_widget_get_visible(XUI_WIN_RAW(window));
+                    gtk_window_close(GTK_WINDOW(XUI_WIN_RAW(window)));
+                });
+            }
+        }
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), ""), 0);
+    EXPECT_EQ(closes, 2);
+    EXPECT_TRUE(stillThere);
+}
+
+struct DialogCase {
+    const char* what;
+    std::function<void(XuiWindow*)> end;  // how the dialog is ended
+    int refuseFirst;                      // closes refused before one is allowed
+    int expected;
+};
+
+TEST(Windows, ModalDialogsEndWithTheirResult) {
+    const DialogCase cases[] = {
+        {"DLG.OK clicked", [](XuiWindow* d) { host::Click(d, 50, 50); }, 0, 1},
+        {"DLG.CANCEL clicked", [](XuiWindow* d) { host::Click(d, 150, 50); }, 0, 0},
+        {"close box", [](XuiWindow* d) { gtk_window_close(GTK_WINDOW(XUI_WIN_RAW(d))); }, 0, 0},
+        {"end with 1", [](XuiWindow* d) { XUI_WIN_ENDMODAL(d, 1); }, 0, 1},
+        {"end with 2", [](XuiWindow* d) { XUI_WIN_ENDMODAL(d, 2); }, 0, 0},
+        {"OK after a refused close", [](XuiWindow* d) { host::Click(d, 50, 50); }, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        host::Script script;
+        host::App app;
+        host::Recorder main, dialog;
+        XuiWindow* window = nullptr;
+        XuiWindow* dlg = nullptr;
+        int result = -1, refused = 0;
+        bool sawFirstPaintTimer = false;
+        app.start = [&] {
+            window = XUI_WIN_REGISTER("w.main", &main);
+            dlg = XUI_WIN_REGISTER("d.ask", &dialog);
+        };
+        main.react = [&](XuiControl*, int code, void*) {
+            if (code == XUI_EVENT_CREATED) {
+                script.after(50, [&] {
+                    result = XUI_WIN_MODAL(dlg, window);
+                    XUI_WIN_DESTROY(window);
+                });
+            }
+        };
+        dialog.react = [&](XuiControl* control, int code, void* param) {
+            if (code == XUI_EVENT_CREATED) {
+                script.after(300, [&] { c.end(dlg); });
+            }
+            if (code == XUI_EVENT_TIMER && control == reinterpret_cast<XuiControl*>(dlg)) {
+                sawFirstPaintTimer = *static_cast<unsigned*>(param) == 0xFF00FF00u;
+            }
+            if (code == XUI_EVENT_CLOSE && refused < c.refuseFirst) {
+                ++refused;
+                *static_cast<int*>(param) = 0;
+                script.after(100, [&] { c.end(dlg); });
+            }
+        };
+        ASSERT_EQ(XUI_LOAD(&app, PackagePath(), ""), 0);
+        EXPECT_EQ(result, c.expected);
+        EXPECT_EQ(refused, c.refuseFirst);
+        EXPECT_TRUE(sawFirstPaintTimer);
+        auto closes = dialog.codesOf("d.ask");
+        EXPECT_EQ(std::count(closes.begin(), closes.end(), XUI_EVENT_CLOSE), 1 + c.refuseFirst);
+    }
+}
+
+TEST(Windows, ChildWindowsNeedAnOwnerAndLiveInsideIt) {
+    host::Script script;
+    host::App app;
+    host::Recorder main, child, tool;
+    XuiWindow *window = nullptr, *kid = nullptr, *toolWin = nullptr;
+    int orphanCreate = -1, childCreate = -1, again = -1;
+    GtkWidget* childTop = nullptr;
+    bool childInsideMain = false;
+    bool keepAbove = false;
+    app.start = [&] {
+        window = XUI_WIN_REGISTER("w.main", &main);
+        kid = XUI_WIN_REGISTER("w.child", &child);
+        toolWin = XUI_WIN_REGISTER("w.tool", &tool);
+    };
+    main.react = [&](XuiControl*, int code, void*) {
+        if (code != XUI_EVENT_CREATED) {
+            return;
+        }
+        script.after(50, [&] {
+            orphanCreate = XUI_WIN_CREATE(kid, nullptr);
+            childCreate = XUI_WIN_CREATE(kid, window);
+            again = XUI_WIN_CREATE(kid, window);
+            childTop = XUI_WIN_RAW(kid) ? gtk_widget_get_toplevel(XUI_WIN_RAW(kid)) : nullptr;
+            childInsideMain = childTop == XUI_WIN_RAW(window);
+            XUI_WIN_CREATE(toolWin, window);
+            GtkWidget* t = XUI_WIN_RAW(toolWin);
+            keepAbove = t &&
+                        gtk_window_get_type_hint(GTK_WINDOW(t)) == GDK_WINDOW_TYPE_HINT_UTILITY &&
+                        !gtk_window_get_decorated(GTK_WINDOW(t));
+            XUI_WIN_DESTROY(kid);
+            XUI_WIN_DESTROY(toolWin);
+            XUI_WIN_DESTROY(window);
+        });
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), ""), 0);
+    EXPECT_EQ(orphanCreate, 0);
+    EXPECT_EQ(childCreate, 1);
+    EXPECT_EQ(again, 1) << "creating an existing window succeeds";
+    EXPECT_NE(childTop, nullptr);
+    EXPECT_TRUE(childInsideMain) << "a child window is part of its owner's native window";
+    EXPECT_TRUE(keepAbove) << "a tool window without caption";
+    ASSERT_FALSE(child.codesOf("w.child").empty());
+    EXPECT_EQ(child.codesOf("w.child").front(), XUI_EVENT_CREATED);
+}
+
+TEST(Windows, NewInstancesHaveTheirOwnControls) {
+    host::Script script;
+    host::App app;
+    host::Recorder main, second;
+    XuiWindow *window = nullptr, *copy = nullptr;
+    app.start = [&] {
+        window = XUI_WIN_REGISTER("w.main", &main);
+        copy = XUI_WIN_REGISTER_NEWINSTANCE("w.main", &second);
+        EXPECT_EQ(XUI_WIN_REGISTER_NEWINSTANCE("nope", &second), nullptr);
+        ASSERT_NE(copy, nullptr);
+        EXPECT_NE(copy, window);
+        XuiControl* a = XUI_VCL_QUERY(window, "e.name");
+        XuiControl* b = XUI_VCL_QUERY(copy, "e.name");
+        ASSERT_TRUE(a && b);
+        EXPECT_NE(a, b);
+        EXPECT_EQ(XUI_WIN_REGISTER("w.main", &main), window) << "the name finds the loaded window";
+    };
+    main.react = [&](XuiControl*, int code, void*) {
+        if (code == XUI_EVENT_CREATED) {
+            script.after(50, [&] {
+                EXPECT_EQ(XUI_WIN_CREATE(copy, nullptr), 1);
+                XUI_WIN_DESTROY(window);
+            });
+        }
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), ""), 0);
+    ASSERT_FALSE(second.codesOf("w.main").empty()) << "the copy's own handler hears it";
+    EXPECT_EQ(second.codesOf("w.main").front(), XUI_EVENT_CREATED);
+}
+
+TEST(Windows, KeyMessagesReachTheHostFilterFirst) {
+    host::Script script;
+    host::App app;
+    host::Recorder main;
+    XuiWindow* window = nullptr;
+    std::string editText;
+    app.consumeKey = 0x41;  // 'A'
+    app.start = [&] { window = XUI_WIN_REGISTER("w.main", &main); };
+    main.react = [&](XuiControl*, int code, void*) {
+        if (code != XUI_EVENT_CREATED) {
+            return;
+        }
+        script.after(200, [&] {
+            host::MoveTo(window, 20, 20);
+            host::Key(window, GDK_KEY_a);
+            host::Key(window, GDK_KEY_b);
+            script.after(300, [&] { XUI_WIN_DESTROY(window); });
+        });
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), ""), 0);
+    EXPECT_GE(app.keyDowns, 2);
+    EXPECT_GT(app.afterMessages, app.keyDowns) << "every message is reported afterwards";
+}
+
+TEST(Exports, ResourcesAreReadByIdWhileLoaded) {
+    host::App app;
+    host::Recorder main;
+    app.start = [&] {
+        XuiWindow* w = XUI_WIN_REGISTER("w.main", &main);
+        EXPECT_EQ(std::u16string(XUI_STRING_GET("s.title")), u"Test window");
+        const char16_t* first = XUI_STRING_GET("s.ok");
+        XUI_STRING_GET("missing");
+        EXPECT_EQ(std::u16string(first), u"") << "the buffer holds the latest text";
+        EXPECT_EQ(XUI_COLOR_GET("c.accent"), 0x004D48E5)
+            << "red E5, green 48, blue 4D in native order";
+        EXPECT_EQ(XUI_COLOR_GET("c.numbers"), 0) << "not in the en set";
+        EXPECT_EQ(XUI_COLOR_GET("s.title"), 0);
+        EXPECT_STREQ(XUI_GET_LANGUAGE(), "en");
+        EXPECT_EQ(XUI_FONT_GET("f.body"), nullptr) << "not in the en set";
+        XUI_WIN_DESTROY(w);  // nothing to destroy yet
+    };
+    main.react = [&](XuiControl* c, int code, void*) {
+        if (code == XUI_EVENT_CREATED) {
+            // Destroyed inside its own creation event: the creation failed.
+            XUI_WIN_DESTROY(reinterpret_cast<XuiWindow*>(c));
+        }
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), "en"), -1);
+    EXPECT_EQ(app.runs, (std::vector<int>{1}));
+}
+
+TEST(Exports, ResourcesOfTheChosenLanguage) {
+    host::Script script;
+    host::App app;
+    host::Recorder main;
+    XuiWindow* window = nullptr;
+    app.start = [&] {
+        window = XUI_WIN_REGISTER("w.main", &main);
+        EXPECT_EQ(std::u16string(XUI_STRING_GET("s.title")), u"测试窗口");
+        EXPECT_EQ(XUI_COLOR_GET("c.numbers"), 0x00563412);
+        EXPECT_NE(XUI_FONT_GET("f.body"), nullptr);
+        std::string notes(reinterpret_cast<const char*>(XUI_DATAFILE_GET("d.notes")),
+                          XUI_DATAFILE_GET_LENTH("d.notes"));
+        EXPECT_EQ(notes, "notes for the host\n");
+        EXPECT_EQ(XUI_DATAFILE_GET("nope"), nullptr);
+        EXPECT_EQ(XUI_DATAFILE_GET_LENTH("nope"), 0);
+        XuiMenu* menu = XUI_MENU_QUERY("m.first");
+        EXPECT_NE(menu, nullptr);
+        EXPECT_EQ(XUI_MENU_QUERY("s.title"), nullptr);
+        XUI_RESOURCE_FREE(menu);
+        XUI_RESOURCE_FREE(menu);                                    // a second free is ignored
+        XUI_RESOURCE_FREE(reinterpret_cast<XuiResource*>(window));  // not the host's: ignored
+    };
+    main.react = [&](XuiControl*, int code, void*) {
+        if (code == XUI_EVENT_CREATED) {
+            XuiControl* edit = XUI_VCL_QUERY(window, "e.name");
+            char name[5], kind[3], tag[64];
+            int row = 7;
+            EXPECT_EQ(XUI_COMMON_GET(edit, name, sizeof(name), kind, sizeof(kind), tag, sizeof(tag),
+                                     &row),
+                      1);
+            EXPECT_STREQ(name, "e.na") << "cut and terminated";
+            EXPECT_STREQ(kind, "ed");
+            EXPECT_STREQ(tag, "main") << "inherited through the included fragment";
+            EXPECT_EQ(row, -1);
+            EXPECT_EQ(XUI_COMMON_GET(edit, nullptr, 0, nullptr, 0, nullptr, 0, nullptr), 1);
+            EXPECT_NE(XUI_VCL_QUERY(window, "l.note"), nullptr) << "included by src";
+            script.after(50, [&] { XUI_WIN_DESTROY(window); });
+        }
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), "zh"), 0);
+    EXPECT_EQ(XUI_STRING_GET("s.title"), std::u16string()) << "the registry is gone after the run";
+}
+
+TEST(Exports, NullHandlesDoNothing) {
+    EXPECT_EQ(XUI_WIN_REGISTER(nullptr, nullptr), nullptr);
+    EXPECT_EQ(XUI_WIN_REGISTER("w.main", nullptr), nullptr) << "nothing is loaded";
+    EXPECT_EQ(XUI_WIN_REGISTER_NEWINSTANCE(nullptr, nullptr), nullptr);
+    EXPECT_EQ(XUI_WIN_CREATE(nullptr, nullptr), 0);
+    EXPECT_EQ(XUI_WIN_MODAL(nullptr, nullptr), 0);
+    XUI_WIN_ENDMODAL(nullptr, 1);
+    XUI_WIN_DESTROY(nullptr);
+    EXPECT_EQ(XUI_WIN_RAW(nullptr), nullptr);
+    EXPECT_EQ(XUI_VCL_QUERY(nullptr, "x"), nullptr);
+    EXPECT_EQ(XUI_COMMON_GET(nullptr, nullptr, 0, nullptr, 0, nullptr, 0, nullptr), 0);
+    EXPECT_EQ(std::u16string(XUI_STRING_GET(nullptr)), u"");
+    EXPECT_EQ(XUI_COLOR_GET(nullptr), 0);
+    EXPECT_EQ(XUI_FONT_GET(nullptr), nullptr);
+    EXPECT_EQ(XUI_DATAFILE_GET(nullptr), nullptr);
+    EXPECT_EQ(XUI_DATAFILE_GET_LENTH(nullptr), 0);
+    EXPECT_EQ(XUI_MENU_QUERY(nullptr), nullptr);
+    XUI_RESOURCE_FREE(nullptr);
+    EXPECT_EQ(XUI_LOAD(nullptr, nullptr, nullptr), -1);
+}
+
+// Minimal package writer, so failure cases need no files in the tree.
+std::string Package(const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::string out(4, '\0'), index;
+    auto u32 = [](std::string& s, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            s.push_back(char(v >> (8 * i)));
+    };
+    for (const auto& [name, data] : entries) {
+        u32(index, uint32_t(out.size()));
+        index.push_back(char(name.size() & 0xFF));
+        index.push_back(char(name.size() >> 8));
+        index += name;
+        u32(index, uint32_t(data.size()));
+        out += data;
+    }
+    uint32_t at = uint32_t(out.size());
+    for (int i = 0; i < 4; ++i)
+        out[i] = char(at >> (8 * i));
+    return out + index;
+}
+
+TEST(Load, FailuresReturnMinusOneAndOnlyLateOnesCallTheHost) {
+    const std::string resources = "<resources><resource/></resources>";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<int> runs;
+    } cases[] = {
+        {"not a package", "xy", {}},
+        {"no window.xml", Package({{"resource.xml", resources}}), {}},
+        {"no loadable window",
+         Package({{"resource.xml", resources}, {"window.xml", "<windows><window/></windows>"}}),
+         {}},
+        {"main window is a child without owner",
+         Package(
+             {{"resource.xml", resources},
+              {"window.xml", "<windows><window style=\"caption\"><layer/></window></windows>"}}),
+         {1}},
+    };
+    char dir[] = "/tmp/zudoz-load-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string path = std::string(dir) + "/p.dat";
+    for (const auto& c : cases) {
+        std::ofstream(path, std::ios::binary) << c.bytes;
+        host::App app;
+        std::u16string wide(path.begin(), path.end());
+        EXPECT_EQ(XUI_LOAD(&app, wide.c_str(), ""), -1) << c.what;
+        EXPECT_EQ(app.runs, c.runs) << c.what;
+    }
+    std::u16string missing = u"/nonexistent/zudoz.dat";
+    EXPECT_EQ(XUI_LOAD(nullptr, missing.c_str(), "zh"), -1);
+    unlink(path.c_str());
+    rmdir(dir);
+}
+
+}  // namespace
