@@ -366,7 +366,7 @@ bool MsWindow::create(MsWindow* owner) {
     // does; the first allocation of the same size then changes nothing.
     clientAllocated(std::max(window_.rect.width(), 1), std::max(window_.rect.height(), 1));
     if (top_ && (window_.styles.style & Visible)) {
-        show(true);
+        window_.setVisible(1);
     }
     return top_ != nullptr;
 }

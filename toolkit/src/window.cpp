@@ -30,8 +30,11 @@ GtkWidget* Window::nativeHandle() const {
 
 void Window::setVisible(int show) {
     visible = show != 0;
-    if (native) {
+    if (native && native->exists()) {
         native->show(visible);
+        // Shown or hidden by a show call (not by a parent or minimising).
+        int shown = visible ? 1 : 0;
+        notify(this, XUI_EVENT_SHOW, &shown);
     }
 }
 

@@ -89,6 +89,8 @@ TEST(Windows, MainWindowIsCreatedResizedAndClosedWithEventsInOrder) {
     ASSERT_GE(order.size(), 4u);
     EXPECT_EQ(order.front(), XUI_EVENT_CREATED);
     EXPECT_EQ(order[1], XUI_EVENT_RESIZED) << "laid out at creation";
+    std::vector<int> shows = Only(main.codesOf("w.main"), {XUI_EVENT_SHOW});
+    EXPECT_EQ(shows.size(), 1u) << "shown once, by its visible style";
     EXPECT_EQ(order.back(), XUI_EVENT_CLOSE);
     EXPECT_EQ(order[order.size() - 2], XUI_EVENT_RESIZED);
     std::vector<int> raw = main.codesOf("r.video");
