@@ -162,6 +162,12 @@ ZUDOZ_API void XUI_WIN_ENDMODAL(XuiWindow* window, int code);
 ZUDOZ_API void XUI_WIN_DESTROY(XuiWindow* window);
 // The native window (GtkWindow widget) or null while there is none.
 ZUDOZ_API GtkWidget* XUI_WIN_RAW(XuiWindow* window);
+// Timers of the window's native window (there is no native timer to set on
+// the handle here): XUI_EVENT_TIMER with a pointer to `id` arrives every
+// `milliseconds` until the timer is killed or the native window goes; setting
+// an existing id restarts it. 1 when set, 0 without a native window.
+ZUDOZ_API int XUI_WIN_SETTIMER(XuiWindow* window, unsigned id, unsigned milliseconds);
+ZUDOZ_API void XUI_WIN_KILLTIMER(XuiWindow* window, unsigned id);
 // The control named `name` in the window (the later of two with one name).
 ZUDOZ_API XuiControl* XUI_VCL_QUERY(XuiWindow* window, const char* name);
 // Copies the control's id, element keyword and tag into the buffers (each cut

@@ -131,6 +131,18 @@ GtkWidget* XUI_WIN_RAW(XuiWindow* window) {
     return w ? w->nativeHandle() : nullptr;
 }
 
+int XUI_WIN_SETTIMER(XuiWindow* window, unsigned id, unsigned milliseconds) {
+    Vcl::Window* w = AsWindow(window);
+    return w && w->native && w->native->setTimer(id, milliseconds) ? 1 : 0;
+}
+
+void XUI_WIN_KILLTIMER(XuiWindow* window, unsigned id) {
+    Vcl::Window* w = AsWindow(window);
+    if (w && w->native) {
+        w->native->killTimer(id);
+    }
+}
+
 XuiControl* XUI_VCL_QUERY(XuiWindow* window, const char* name) {
     Vcl::Window* w = AsWindow(window);
     if (!w || !name) {

@@ -78,6 +78,10 @@ struct MsWindow::Callbacks {
             g_source_remove(me->firstPaintTimer_);
             me->firstPaintTimer_ = 0;
         }
+        for (const auto& [id, source] : me->timers_) {
+            g_source_remove(source);
+        }
+        me->timers_.clear();
         if (me->window_.root) {
             me->forgetNativeChildren(*me->window_.root);
         }
@@ -206,6 +210,43 @@ struct MsWindow::Callbacks {
     }
 };
 
+namespace {
+
+struct TimerTag {
+    Vcl::Window* owner;
+    unsigned id;
+};
+
+gboolean TimerFired(gpointer data) {
+    auto* tag = static_cast<TimerTag*>(data);
+    unsigned id = tag->id;
+    // The host may kill this timer or destroy the window inside; the tag
+    // stays valid until this dispatch returns.
+    tag->owner->notify(tag->owner, XUI_EVENT_TIMER, &id);
+    return G_SOURCE_CONTINUE;
+}
+
+}  // namespace
+
+bool MsWindow::setTimer(unsigned id, unsigned ms) {
+    if (!top_) {
+        return false;
+    }
+    killTimer(id);
+    auto* tag = new TimerTag{&window_, id};
+    timers_[id] = g_timeout_add_full(G_PRIORITY_DEFAULT, ms, TimerFired, tag,
+                                     [](gpointer p) { delete static_cast<TimerTag*>(p); });
+    return true;
+}
+
+void MsWindow::killTimer(unsigned id) {
+    auto it = timers_.find(id);
+    if (it != timers_.end()) {
+        g_source_remove(it->second);
+        timers_.erase(it);
+    }
+}
+
 void MsWindow::SetDestroyedHook(std::function<void(Vcl::Window&)> hook) {
     DestroyedHook() = std::move(hook);
 }
@@ -325,7 +366,6 @@ bool MsWindow::create(MsWindow* owner) {
         ZV_TRACE("xui: child window %s needs an owner window", window_.name.c_str());
         return false;
     }
-    owner_ = owner;
     buildClient();
     if (childWindow_) {
         // A child window lives inside its owner's client area, over the

@@ -4,6 +4,7 @@
 // one drawing area with the native children (edits, hosted areas) laid over it.
 #include <climits>
 #include <functional>
+#include <map>
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GMainLoop GMainLoop;
@@ -46,6 +47,12 @@ public:
     void endDialog(int result);
     bool modalRunning() const { return modalLoop_ != nullptr; }
 
+    // Timers of the native window: each fires XUI_EVENT_TIMER with a pointer
+    // to its id every `ms` milliseconds until killed or the native window
+    // goes. Setting an existing id restarts it. False without a native window.
+    bool setTimer(unsigned id, unsigned ms);
+    void killTimer(unsigned id);
+
     // Called whenever a native window goes away (the run loop watches for
     // the main window's).
     static void SetDestroyedHook(std::function<void(Vcl::Window&)> hook);
@@ -65,7 +72,6 @@ private:
     GtkWidget* top_ = nullptr;
     GtkWidget* overlay_ = nullptr;
     GtkWidget* canvas_ = nullptr;
-    MsWindow* owner_ = nullptr;
     bool childWindow_ = false;
     bool inAllocation_ = false;
     bool reported_ = false;  // XUI_EVENT_CREATED sent; sizes count from then on
@@ -74,6 +80,7 @@ private:
     GMainLoop* modalLoop_ = nullptr;
     int modalResult_ = 0;
     unsigned firstPaintTimer_ = 0;
+    std::map<unsigned, unsigned> timers_;  // timer id -> GLib source id
 };
 
 }  // namespace HostWin

@@ -236,6 +236,47 @@ TEST(Windows, ChildWindowsNeedAnOwnerAndLiveInsideIt) {
     EXPECT_EQ(child.codesOf("w.child").front(), XUI_EVENT_CREATED);
 }
 
+TEST(Windows, TimersAndMovesReachTheHost) {
+    host::Script script;
+    host::App app;
+    host::Recorder main;
+    XuiWindow* window = nullptr;
+    int fires7 = 0, fires8 = 0, moved = 0, setBeforeCreate = -1;
+    void* movedParam = nullptr;
+    app.start = [&] {
+        window = XUI_WIN_REGISTER("w.main", &main);
+        setBeforeCreate = XUI_WIN_SETTIMER(window, 1, 10);
+    };
+    main.react = [&](XuiControl*, int code, void* param) {
+        if (code == XUI_EVENT_CREATED) {
+            EXPECT_EQ(XUI_WIN_SETTIMER(window, 7, 20), 1);
+            EXPECT_EQ(XUI_WIN_SETTIMER(window, 8, 5000), 1);
+            EXPECT_EQ(XUI_WIN_SETTIMER(window, 8, 30), 1) << "the same id restarts";
+            script.after(150, [&] { gtk_window_move(GTK_WINDOW(XUI_WIN_RAW(window)), 200, 150); });
+            script.after(600, [&] { XUI_WIN_DESTROY(window); });
+        }
+        if (code == XUI_EVENT_TIMER) {
+            unsigned id = *static_cast<unsigned*>(param);
+            if (id == 7 && ++fires7 == 3) {
+                XUI_WIN_KILLTIMER(window, 7);  // inside its own event
+            }
+            fires8 += id == 8;
+        }
+        if (code == XUI_EVENT_MOVED) {
+            ++moved;
+            movedParam = param;
+        }
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), ""), 0);
+    EXPECT_EQ(setBeforeCreate, 0) << "no native window, no timer";
+    EXPECT_EQ(fires7, 3);
+    EXPECT_GE(fires8, 5);
+    EXPECT_GE(moved, 1);
+    EXPECT_EQ(movedParam, window);
+    EXPECT_EQ(XUI_WIN_SETTIMER(nullptr, 1, 1), 0);
+    XUI_WIN_KILLTIMER(nullptr, 1);
+}
+
 TEST(Windows, NewInstancesHaveTheirOwnControls) {
     host::Script script;
     host::App app;
