@@ -277,6 +277,101 @@ TEST(Windows, TimersAndMovesReachTheHost) {
     XUI_WIN_KILLTIMER(nullptr, 1);
 }
 
+TEST(Windows, StylesShapeTheNativeWindow) {
+    host::Script script;
+    host::App app;
+    host::Recorder main, tool;
+    XuiWindow *window = nullptr, *toolWin = nullptr;
+    std::string title;
+    bool mainDecorated = false, mainResizable = false, toolResizable = true;
+    int toolX = -1, toolY = -1, shrunkW = 0, shrunkH = 0;
+    app.start = [&] {
+        window = XUI_WIN_REGISTER("w.main", &main);
+        toolWin = XUI_WIN_REGISTER("w.tool", &tool);
+    };
+    main.react = [&](XuiControl*, int code, void*) {
+        if (code != XUI_EVENT_CREATED) {
+            return;
+        }
+        script.after(50, [&] {
+            GtkWindow* top = GTK_WINDOW(XUI_WIN_RAW(window));
+            title = gtk_window_get_title(top);
+            mainDecorated = gtk_window_get_decorated(top);
+            mainResizable = gtk_window_get_resizable(top);
+            gtk_window_resize(top, 50, 50);  // below width-min / height-min
+            XUI_WIN_CREATE(toolWin, nullptr);
+            gtk_window_get_position(GTK_WINDOW(XUI_WIN_RAW(toolWin)), &toolX, &toolY);
+            toolResizable = gtk_window_get_resizable(GTK_WINDOW(XUI_WIN_RAW(toolWin)));
+        });
+        script.after(400, [&] {
+            gtk_window_get_size(GTK_WINDOW(XUI_WIN_RAW(window)), &shrunkW, &shrunkH);
+            XUI_WIN_DESTROY(window);
+        });
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), "zh"), 0);
+    EXPECT_EQ(title, "测试窗口");
+    EXPECT_TRUE(mainDecorated) << "the default style has a caption";
+    EXPECT_TRUE(mainResizable) << "and a sizing frame";
+    EXPECT_FALSE(toolResizable) << "no thickframe";
+    EXPECT_EQ(toolX, (1280 - 120) / 2) << "centred on the screen's work area";
+    EXPECT_EQ(toolY, (1024 - 80) / 2);
+    EXPECT_GE(shrunkW, 200);
+    EXPECT_GE(shrunkH, 150);
+}
+
+GtkWidget* FindEntry(GtkWidget* widget) {
+    if (GTK_IS_ENTRY(widget)) {
+        return widget;
+    }
+    GtkWidget* found = nullptr;
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* kids = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* l = kids; l && !found; l = l->next) {
+            found = FindEntry(GTK_WIDGET(l->data));
+        }
+        g_list_free(kids);
+    }
+    return found;
+}
+
+TEST(Windows, EditKeysGoToTheHostWhichMaySwallowThem) {
+    host::Script script;
+    host::App app;
+    host::Recorder main;
+    XuiWindow* window = nullptr;
+    std::vector<uint32_t> downs, ups;
+    std::string text;
+    app.start = [&] { window = XUI_WIN_REGISTER("w.main", &main); };
+    main.react = [&](XuiControl* c, int code, void* param) {
+        if (code == XUI_EVENT_CREATED) {
+            // e.name: the side column (x 280..400) below the 40-pixel top panel,
+            // 28 high, inside 2-pixel margins.
+            script.after(150, [&] { host::Click(window, 340, 54); });
+            script.after(300, [&] {
+                host::Key(window, GDK_KEY_x);
+                host::Key(window, GDK_KEY_y);
+            });
+            script.after(600, [&] {
+                GtkWidget* entry = FindEntry(XUI_WIN_RAW(window));
+                text = entry ? gtk_entry_get_text(GTK_ENTRY(entry)) : "<no entry>";
+                XUI_WIN_DESTROY(window);
+            });
+        }
+        if ((code == XUI_EVENT_KEYDOWN || code == XUI_EVENT_KEYUP) && host::NameOf(c) == "e.name") {
+            auto* key = static_cast<XuiKeyRecord*>(param);
+            EXPECT_EQ(key->pass, 1u);
+            (code == XUI_EVENT_KEYDOWN ? downs : ups).push_back(key->virtualKey);
+            if (key->virtualKey == 0x58) {
+                key->pass = 0;  // swallow 'x'
+            }
+        }
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), "zh"), 0);
+    EXPECT_EQ(downs, (std::vector<uint32_t>{0x58, 0x59}));
+    EXPECT_EQ(ups, (std::vector<uint32_t>{0x58, 0x59}));
+    EXPECT_EQ(text, "确定y") << "the initial title, then only the key the host passed";
+}
+
 TEST(Windows, NewInstancesHaveTheirOwnControls) {
     host::Script script;
     host::App app;
