@@ -279,14 +279,14 @@ void MsWindow::buildClient() {
     gtk_widget_show(overlay_);
 }
 
-void MsWindow::applyGeometry(MsWindow* owner) {
+void MsWindow::applyGeometry(GtkWidget* ownerTop) {
     using namespace Vcl::StyleBits;
     const auto& s = window_.styles;
     GtkWindow* gw = GTK_WINDOW(top_);
     const int w = std::max(window_.rect.width(), 1), h = std::max(window_.rect.height(), 1);
     bool decorated = (s.style & Caption) == Caption && !window_.query("NC.CLIENT");
     gtk_window_set_decorated(gw, decorated);
-    if (window_.isDialog || (s.style & ThickFrame)) {
+    if (s.style & ThickFrame) {
         gtk_window_set_default_size(gw, w, h);
     } else {
         // Without a sizing frame the user cannot resize; the toolkit sizes the
@@ -306,29 +306,32 @@ void MsWindow::applyGeometry(MsWindow* owner) {
         gtk_window_set_type_hint(gw, GDK_WINDOW_TYPE_HINT_UTILITY);
         gtk_window_set_skip_taskbar_hint(gw, TRUE);
     }
-    if (owner && owner->top_ && !owner->childWindow_) {
-        gtk_window_set_transient_for(gw, GTK_WINDOW(owner->top_));
+    if (ownerTop) {
+        gtk_window_set_transient_for(gw, GTK_WINDOW(ownerTop));
     }
     if (s.topmost) {
         gtk_window_set_keep_above(gw, TRUE);
     }
     gtk_window_set_title(gw, zv::Utf16ToUtf8(window_.title).c_str());
     if (s.center) {
-        placeCentered(owner);
+        placeCentered(ownerTop);
     } else {
         gtk_window_move(gw, window_.rect.left, window_.rect.top);
     }
 }
 
-void MsWindow::placeCentered(MsWindow* owner) {
+void MsWindow::placeCentered(GtkWidget* ownerTop) {
     const int w = window_.rect.width(), h = window_.rect.height();
     GdkRectangle area{0, 0, 0, 0};
+    // A minimised owner does not count: the dialog goes to the screen then.
     bool ownerVisible =
-        owner && owner->top_ && !owner->childWindow_ && gtk_widget_get_visible(owner->top_);
+        ownerTop && gtk_widget_get_visible(ownerTop) &&
+        !(gtk_widget_get_window(ownerTop) &&
+          (gdk_window_get_state(gtk_widget_get_window(ownerTop)) & GDK_WINDOW_STATE_ICONIFIED));
     if (ownerVisible) {
         int ox, oy, ow, oh;
-        gtk_window_get_position(GTK_WINDOW(owner->top_), &ox, &oy);
-        gtk_window_get_size(GTK_WINDOW(owner->top_), &ow, &oh);
+        gtk_window_get_position(GTK_WINDOW(ownerTop), &ox, &oy);
+        gtk_window_get_size(GTK_WINDOW(ownerTop), &ow, &oh);
         area = GdkRectangle{ox, oy, ow, oh};
     }
     GdkDisplay* display = gdk_display_get_default();
@@ -353,7 +356,7 @@ void MsWindow::placeCentered(MsWindow* owner) {
     gtk_window_move(GTK_WINDOW(top_), x, y);
 }
 
-bool MsWindow::create(MsWindow* owner) {
+bool MsWindow::create(MsWindow* owner, GtkWidget* activeOwner) {
     if (top_) {
         return true;
     }
@@ -382,7 +385,9 @@ bool MsWindow::create(MsWindow* owner) {
         top_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
         g_object_ref_sink(top_);
         gtk_container_add(GTK_CONTAINER(top_), overlay_);
-        applyGeometry(owner);
+        GtkWidget* ownerTop =
+            owner && owner->top_ && !owner->childWindow_ ? owner->top_ : activeOwner;
+        applyGeometry(ownerTop);
         g_signal_connect(top_, "delete-event", G_CALLBACK(Callbacks::Delete), this);
         g_signal_connect(top_, "configure-event", G_CALLBACK(Callbacks::Configured), this);
         g_signal_connect(top_, "focus-out-event", G_CALLBACK(Callbacks::FocusOut), this);
@@ -489,22 +494,22 @@ int MsWindow::runModal(MsWindow* owner) {
     if (modalLoop_) {
         return 0;  // already running: a second modal run of one window is refused
     }
-    if (!top_ && !create(owner)) {
+    GtkWidget* active = nullptr;
+    if (!owner) {
+        // Without a parent the active window owns the dialog.
+        GList* tops = gtk_window_list_toplevels();
+        for (GList* l = tops; l && !active; l = l->next) {
+            if (l->data != top_ && gtk_window_is_active(GTK_WINDOW(l->data))) {
+                active = GTK_WIDGET(l->data);
+            }
+        }
+        g_list_free(tops);
+    }
+    if (!top_ && !create(owner, active)) {
         return 0;
     }
     if (childWindow_) {
         return 0;  // a child window lives inside its owner and cannot run modal
-    }
-    if (!owner && !childWindow_) {
-        // Without a parent the active window owns the dialog.
-        GList* tops = gtk_window_list_toplevels();
-        for (GList* l = tops; l; l = l->next) {
-            if (l->data != top_ && gtk_window_is_active(GTK_WINDOW(l->data))) {
-                gtk_window_set_transient_for(GTK_WINDOW(top_), GTK_WINDOW(l->data));
-                break;
-            }
-        }
-        g_list_free(tops);
     }
     gtk_window_set_modal(GTK_WINDOW(top_), TRUE);
     gtk_widget_show(top_);

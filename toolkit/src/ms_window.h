@@ -26,9 +26,10 @@ public:
     // Creates the native window, its native children (each hosted area
     // reports XUI_EVENT_RAW_CREATED), sends XUI_EVENT_CREATED, lays the tree
     // out at the described size and shows the window when its style is
-    // visible. `owner` may be null. False when it cannot be created (a child
-    // window needs an owner that exists).
-    bool create(MsWindow* owner);
+    // visible. `owner` may be null; `activeOwner` is the toplevel that owns
+    // it instead when there is no owner. False when it cannot be created (a
+    // child window needs an owner that exists).
+    bool create(MsWindow* owner, GtkWidget* activeOwner = nullptr);
     void destroy();
     bool exists() const { return top_ != nullptr; }
     // The native handle: the GtkWindow, or the box of a child window.
@@ -64,8 +65,8 @@ private:
     void buildClient();
     void createNativeChildren(Vcl::TreeNode& node);
     void forgetNativeChildren(Vcl::TreeNode& node);
-    void applyGeometry(MsWindow* owner);
-    void placeCentered(MsWindow* owner);
+    void applyGeometry(GtkWidget* ownerTop);
+    void placeCentered(GtkWidget* ownerTop);
     void clientAllocated(int width, int height);
 
     Vcl::Window& window_;

@@ -36,7 +36,25 @@ public:
             boxed, [](gpointer p) { delete static_cast<std::function<void()>*>(p); }));
     }
 
+    // Runs `fn` once `ready` holds (checked every 20 ms), or after
+    // `timeoutMs` in any case, so a late X server slows a test down instead
+    // of failing it, and a broken one fails it instead of hanging.
+    void until(std::function<bool()> ready, std::function<void()> fn, unsigned timeoutMs = 5000) {
+        auto start = g_get_monotonic_time();
+        poll(std::move(ready), std::move(fn), start + gint64(timeoutMs) * 1000);
+    }
+
 private:
+    void poll(std::function<bool()> ready, std::function<void()> fn, gint64 deadline) {
+        after(20, [this, ready, fn, deadline] {
+            if (ready() || g_get_monotonic_time() > deadline) {
+                fn();
+            } else {
+                poll(ready, fn, deadline);
+            }
+        });
+    }
+
     std::vector<guint> ids_;
 };
 
@@ -98,6 +116,12 @@ public:
     }
     void afterMessage(XuiMsg*) override { ++afterMessages; }
 };
+
+// True once the window is on screen (clicks and keys can reach it).
+inline bool Viewable(XuiWindow* window) {
+    GtkWidget* w = XUI_WIN_RAW(window);
+    return w && gtk_widget_get_window(w) && gdk_window_is_viewable(gtk_widget_get_window(w));
+}
 
 // Real input through the X server (XTest): the pointer moves to client
 // point (x, y) of a toolkit window and the left button is clicked there.

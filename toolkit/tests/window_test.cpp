@@ -56,9 +56,9 @@ TEST(Windows, MainWindowIsCreatedResizedAndClosedWithEventsInOrder) {
             EXPECT_TRUE(isWindow);
             EXPECT_EQ(param, XUI_WIN_RAW(window));
             EXPECT_NE(video, nullptr) << "native children exist before the window reports itself";
-            script.after(150,
+            script.until([&] { return host::Viewable(window); },
                          [&] { gtk_window_resize(GTK_WINDOW(XUI_WIN_RAW(window)), 500, 360); });
-            script.after(3000, [&] {
+            script.after(8000, [&] {
                 if (!resized) {
                     ADD_FAILURE() << "no resize event";
                     XUI_WIN_DESTROY(window);
@@ -157,6 +157,7 @@ TEST(Windows, ModalDialogsEndWithTheirResult) {
         XuiWindow* dlg = nullptr;
         int result = -1, refused = 0;
         bool sawFirstPaintTimer = false;
+        int dialogX = -1, dialogY = -1, ownerX = -1, ownerY = -1, ownerW = 0, ownerH = 0;
         app.start = [&] {
             window = XUI_WIN_REGISTER("w.main", &main);
             dlg = XUI_WIN_REGISTER("d.ask", &dialog);
@@ -171,7 +172,14 @@ TEST(Windows, ModalDialogsEndWithTheirResult) {
         };
         dialog.react = [&](XuiControl* control, int code, void* param) {
             if (code == XUI_EVENT_CREATED) {
-                script.after(300, [&] { c.end(dlg); });
+                script.until(
+                    [&] { return host::Viewable(dlg) && sawFirstPaintTimer; },
+                    [&] {
+                        gtk_window_get_position(GTK_WINDOW(XUI_WIN_RAW(dlg)), &dialogX, &dialogY);
+                        gtk_window_get_position(GTK_WINDOW(XUI_WIN_RAW(window)), &ownerX, &ownerY);
+                        gtk_window_get_size(GTK_WINDOW(XUI_WIN_RAW(window)), &ownerW, &ownerH);
+                        c.end(dlg);
+                    });
             }
             if (code == XUI_EVENT_TIMER && control == reinterpret_cast<XuiControl*>(dlg)) {
                 sawFirstPaintTimer = *static_cast<unsigned*>(param) == 0xFF00FF00u;
@@ -186,6 +194,8 @@ TEST(Windows, ModalDialogsEndWithTheirResult) {
         EXPECT_EQ(result, c.expected);
         EXPECT_EQ(refused, c.refuseFirst);
         EXPECT_TRUE(sawFirstPaintTimer);
+        EXPECT_EQ(dialogX, ownerX + (ownerW - 200) / 2) << "centred on its owner";
+        EXPECT_EQ(dialogY, ownerY + (ownerH - 100) / 2);
         auto closes = dialog.codesOf("d.ask");
         EXPECT_EQ(std::count(closes.begin(), closes.end(), XUI_EVENT_CLOSE), 1 + c.refuseFirst);
     }
@@ -252,8 +262,10 @@ TEST(Windows, TimersAndMovesReachTheHost) {
             EXPECT_EQ(XUI_WIN_SETTIMER(window, 7, 20), 1);
             EXPECT_EQ(XUI_WIN_SETTIMER(window, 8, 5000), 1);
             EXPECT_EQ(XUI_WIN_SETTIMER(window, 8, 30), 1) << "the same id restarts";
-            script.after(150, [&] { gtk_window_move(GTK_WINDOW(XUI_WIN_RAW(window)), 200, 150); });
-            script.after(600, [&] { XUI_WIN_DESTROY(window); });
+            script.until([&] { return host::Viewable(window); },
+                         [&] { gtk_window_move(GTK_WINDOW(XUI_WIN_RAW(window)), 200, 150); });
+            script.until([&] { return fires7 == 3 && fires8 >= 5 && moved >= 1; },
+                         [&] { script.after(100, [&] { XUI_WIN_DESTROY(window); }); });
         }
         if (code == XUI_EVENT_TIMER) {
             unsigned id = *static_cast<unsigned*>(param);
@@ -303,10 +315,17 @@ TEST(Windows, StylesShapeTheNativeWindow) {
             gtk_window_get_position(GTK_WINDOW(XUI_WIN_RAW(toolWin)), &toolX, &toolY);
             toolResizable = gtk_window_get_resizable(GTK_WINDOW(XUI_WIN_RAW(toolWin)));
         });
-        script.after(400, [&] {
-            gtk_window_get_size(GTK_WINDOW(XUI_WIN_RAW(window)), &shrunkW, &shrunkH);
-            XUI_WIN_DESTROY(window);
-        });
+        script.until(
+            [&] {
+                int w = 0, h = 0;
+                gtk_window_get_size(GTK_WINDOW(XUI_WIN_RAW(window)), &w, &h);
+                return w != 400;
+            },
+            [&] {
+                gtk_window_get_size(GTK_WINDOW(XUI_WIN_RAW(window)), &shrunkW, &shrunkH);
+                XUI_WIN_DESTROY(window);
+            },
+            1000);
     };
     ASSERT_EQ(XUI_LOAD(&app, PackagePath(), "zh"), 0);
     EXPECT_EQ(title, "测试窗口");
@@ -346,16 +365,25 @@ TEST(Windows, EditKeysGoToTheHostWhichMaySwallowThem) {
         if (code == XUI_EVENT_CREATED) {
             // e.name: the side column (x 280..400) below the 40-pixel top panel,
             // 28 high, inside 2-pixel margins.
-            script.after(150, [&] { host::Click(window, 340, 54); });
-            script.after(300, [&] {
-                host::Key(window, GDK_KEY_x);
-                host::Key(window, GDK_KEY_y);
-            });
-            script.after(600, [&] {
-                GtkWidget* entry = FindEntry(XUI_WIN_RAW(window));
-                text = entry ? gtk_entry_get_text(GTK_ENTRY(entry)) : "<no entry>";
-                XUI_WIN_DESTROY(window);
-            });
+            script.until([&] { return host::Viewable(window); },
+                         [&] {
+                             host::Click(window, 340, 54);
+                             script.until(
+                                 [&] {
+                                     return FindEntry(XUI_WIN_RAW(window)) &&
+                                            gtk_widget_has_focus(FindEntry(XUI_WIN_RAW(window)));
+                                 },
+                                 [&] {
+                                     host::Key(window, GDK_KEY_x);
+                                     host::Key(window, GDK_KEY_y);
+                                 });
+                         });
+            script.until([&] { return ups.size() == 2; },
+                         [&] {
+                             GtkWidget* entry = FindEntry(XUI_WIN_RAW(window));
+                             text = entry ? gtk_entry_get_text(GTK_ENTRY(entry)) : "<no entry>";
+                             XUI_WIN_DESTROY(window);
+                         });
         }
         if ((code == XUI_EVENT_KEYDOWN || code == XUI_EVENT_KEYUP) && host::NameOf(c) == "e.name") {
             auto* key = static_cast<XuiKeyRecord*>(param);
@@ -414,12 +442,14 @@ TEST(Windows, KeyMessagesReachTheHostFilterFirst) {
         if (code != XUI_EVENT_CREATED) {
             return;
         }
-        script.after(200, [&] {
-            host::MoveTo(window, 20, 20);
-            host::Key(window, GDK_KEY_a);
-            host::Key(window, GDK_KEY_b);
-            script.after(300, [&] { XUI_WIN_DESTROY(window); });
-        });
+        script.until([&] { return host::Viewable(window); },
+                     [&] {
+                         host::MoveTo(window, 20, 20);
+                         host::Key(window, GDK_KEY_a);
+                         host::Key(window, GDK_KEY_b);
+                         script.until([&] { return app.keyDowns >= 2; },
+                                      [&] { XUI_WIN_DESTROY(window); });
+                     });
     };
     ASSERT_EQ(XUI_LOAD(&app, PackagePath(), ""), 0);
     EXPECT_GE(app.keyDowns, 2);
