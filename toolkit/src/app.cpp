@@ -31,14 +31,23 @@ void EventHook(GdkEvent* event, gpointer) {
     XuiMsg msg = xui::MessageFromEvent(event);
     bool consumed = false;
     AppHandler* app = g_loop.app;
+    // Host code runs beneath GDK's C frames: nothing may unwind through them.
     if (app && (event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE)) {
-        consumed = app->preTranslate(&msg) != 0;
+        try {
+            consumed = app->preTranslate(&msg) != 0;
+        } catch (...) {
+            ZV_TRACE("xui: preTranslate threw; message passed on");
+        }
     }
     if (!consumed) {
         gtk_main_do_event(event);
     }
     if (app) {
-        app->afterMessage(&msg);
+        try {
+            app->afterMessage(&msg);
+        } catch (...) {
+            ZV_TRACE("xui: afterMessage threw; ignored");
+        }
     }
     if (g_loop.running && MainWindowGone()) {
         g_loop.running = false;
@@ -125,6 +134,21 @@ xApp::xApp() {
     });
 }
 
+namespace {
+
+void RunHook(AppHandler* app, int starting) {
+    if (!app) {
+        return;
+    }
+    try {
+        app->onRun(starting);
+    } catch (...) {
+        ZV_TRACE("xui: onRun(%d) threw; ignored", starting);
+    }
+}
+
+}  // namespace
+
 int xApp::load(AppHandler* app, const std::string& packagePath, const char* language) {
     SetLanguage(language);
     auto& registry = xResourceManager::Instance();
@@ -148,9 +172,7 @@ int xApp::load(AppHandler* app, const std::string& packagePath, const char* lang
         return result;
     };
     g_loop.app = app;
-    if (app) {
-        app->onRun(1);
-    }
+    RunHook(app, 1);
     Vcl::Window* main = windows.mainWindow();
     if (!main || !main->native || !main->native->create(nullptr)) {
         return finish(-1);
@@ -163,8 +185,6 @@ int xApp::load(AppHandler* app, const std::string& packagePath, const char* lang
         }
     }
     g_loop.running = false;
-    if (app) {
-        app->onRun(0);
-    }
+    RunHook(app, 0);
     return finish(0);
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/trace.h"
 #include "platform/utf.h"
 #include "resource_manager.h"
 #include "tree.h"
@@ -170,7 +171,12 @@ void Layer::notify(Layer* control, int code, void* param) {
     const bool wasInCallback = control->inCallback;
     control->inCallback = true;
     if (w->handler) {
-        w->handler->onEvent(reinterpret_cast<XuiControl*>(control), code, param);
+        // Host code runs beneath GTK's C frames: nothing may unwind through them.
+        try {
+            w->handler->onEvent(reinterpret_cast<XuiControl*>(control), code, param);
+        } catch (...) {
+            ZV_TRACE("xui: host handler threw on event %d; ignored", code);
+        }
     }
     if (TakeDeferred(control)) {
         return;  // destroyed by the host inside its own event

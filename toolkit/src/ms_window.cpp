@@ -21,6 +21,11 @@ std::function<void(Vcl::Window&)>& DestroyedHook() {
 
 constexpr unsigned kFirstPaintTimerId = 0xFF00FF00u;
 
+// X11 sizes are 16-bit; descriptions may ask for anything.
+int NativeSize(int v) {
+    return std::clamp(v, 1, 32767);
+}
+
 // True when the control and every ancestor are visible.
 bool Shown(const Vcl::Layer* c) {
     for (; c; c = c->parent) {
@@ -283,7 +288,7 @@ void MsWindow::applyGeometry(GtkWidget* ownerTop) {
     using namespace Vcl::StyleBits;
     const auto& s = window_.styles;
     GtkWindow* gw = GTK_WINDOW(top_);
-    const int w = std::max(window_.rect.width(), 1), h = std::max(window_.rect.height(), 1);
+    const int w = NativeSize(window_.rect.width()), h = NativeSize(window_.rect.height());
     bool decorated = (s.style & Caption) == Caption && !window_.query("NC.CLIENT");
     gtk_window_set_decorated(gw, decorated);
     if (s.style & ThickFrame) {
@@ -296,8 +301,8 @@ void MsWindow::applyGeometry(GtkWidget* ownerTop) {
     }
     if (window_.minWidth > 0 || window_.minHeight > 0) {
         GdkGeometry g{};
-        g.min_width = window_.minWidth;
-        g.min_height = window_.minHeight;
+        g.min_width = std::clamp(window_.minWidth, 0, 32767);
+        g.min_height = std::clamp(window_.minHeight, 0, 32767);
         gtk_window_set_geometry_hints(gw, nullptr, &g, GDK_HINT_MIN_SIZE);
     }
     if (window_.isDialog) {
@@ -379,8 +384,8 @@ bool MsWindow::create(MsWindow* owner, GtkWidget* activeOwner) {
         g_object_set_data(G_OBJECT(top_), "xui-child-window", this);
         g_object_ref_sink(top_);
         gtk_overlay_add_overlay(GTK_OVERLAY(owner->overlay_), top_);
-        gtk_widget_set_size_request(canvas_, std::max(window_.rect.width(), 1),
-                                    std::max(window_.rect.height(), 1));
+        gtk_widget_set_size_request(canvas_, NativeSize(window_.rect.width()),
+                                    NativeSize(window_.rect.height()));
     } else {
         top_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
         g_object_ref_sink(top_);
@@ -409,7 +414,7 @@ bool MsWindow::create(MsWindow* owner, GtkWidget* activeOwner) {
     reported_ = true;
     // Lay out at the described client size at once, as the native creation
     // does; the first allocation of the same size then changes nothing.
-    clientAllocated(std::max(window_.rect.width(), 1), std::max(window_.rect.height(), 1));
+    clientAllocated(NativeSize(window_.rect.width()), NativeSize(window_.rect.height()));
     if (top_ && (window_.styles.style & Visible)) {
         window_.setVisible(1);
     }

@@ -207,6 +207,9 @@ std::optional<std::string> xResourceManager::extractEntry(const std::string& nam
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
         extension = name.substr(dot);
     }
+    if (extension.find('\0') != std::string::npos) {
+        extension.clear();  // a name with a NUL byte would not be the file we return
+    }
     // The temporary folder is shared: a name that already exists is never
     // written through (it could be a planted link); the counter moves on.
     for (int attempt = 0; attempt < 16; ++attempt) {

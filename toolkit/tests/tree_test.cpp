@@ -2,6 +2,8 @@
 // deferred deletion.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "test_support.h"
 #include "tree.h"
 #include "window.h"
@@ -297,6 +299,25 @@ TEST_F(Trees, ControlDestroyedInsideItsOwnEventIsFreedAfterIt) {
     EXPECT_EQ(d->query("DLG.OK"), nullptr);
     EXPECT_EQ(d->root->children.size(), 1u);
     EXPECT_EQ(d->root->children[0]->control->name, "other");
+}
+
+struct ThrowingHandler : WinHandler {
+    int calls = 0;
+    int onEvent(XuiControl*, int, void*) override {
+        ++calls;
+        throw std::runtime_error("host bug");
+    }
+};
+
+TEST_F(Trees, AHostHandlerThatThrowsDoesNotUnwindThroughTheToolkit) {
+    ASSERT_EQ(Build("<window id=\"w\"><layer><button id=\"b\"/></layer></window>"), 1);
+    ThrowingHandler handler;
+    W("w")->handler = &handler;
+    Vcl::Layer* b = W("w")->query("b");
+    EXPECT_NO_THROW(b->notify(b, XUI_EVENT_CLICK, nullptr));
+    EXPECT_NO_THROW(W("w")->notify(W("w"), XUI_EVENT_TIMER, nullptr));
+    EXPECT_EQ(handler.calls, 2);
+    EXPECT_FALSE(b->inCallback);
 }
 
 }  // namespace
