@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "drop_paths.h"
 #include "layout.h"
 #include "platform/trace.h"
 #include "platform/utf.h"
@@ -188,6 +189,32 @@ struct MsWindow::Callbacks {
         return TRUE;
     }
 
+    static void Dropped(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data,
+                        guint, guint time, gpointer self) {
+        auto* me = static_cast<MsWindow*>(self);
+        std::vector<std::string> uris;
+        if (gchar** list = gtk_selection_data_get_uris(data)) {
+            for (gchar** u = list; *u; ++u) {
+                uris.emplace_back(*u);
+            }
+            g_strfreev(list);
+        }
+        std::vector<std::string> paths = xui::DroppedPaths(uris);
+        gtk_drag_finish(context, !paths.empty(), FALSE, time);
+        if (me->window_.dropHandler && !paths.empty()) {
+            std::vector<const char*> pointers;
+            for (const auto& p : paths) {
+                pointers.push_back(p.c_str());
+            }
+            try {
+                me->window_.dropHandler->dropped(pointers.data(),
+                                                 static_cast<int>(pointers.size()));
+            } catch (...) {
+                ZV_TRACE("xui: drop handler threw; ignored");
+            }
+        }
+    }
+
     static gboolean FocusOut(GtkWidget* widget, GdkEvent*, gpointer self) {
         if (static_cast<MsWindow*>(self)->window_.styles.autoHideOnFocusLoss) {
             gtk_widget_hide(widget);
@@ -280,6 +307,12 @@ void MsWindow::buildClient() {
         g_signal_connect(canvas_, signal, G_CALLBACK(Callbacks::Pointer), this);
     }
     g_signal_connect(overlay_, "get-child-position", G_CALLBACK(Callbacks::ChildPosition), this);
+    if (window_.styles.exStyle & Vcl::StyleBits::ExAcceptFiles) {
+        // Files only: the host is handed local paths.
+        gtk_drag_dest_set(canvas_, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+        gtk_drag_dest_add_uri_targets(canvas_);
+        g_signal_connect(canvas_, "drag-data-received", G_CALLBACK(Callbacks::Dropped), this);
+    }
     gtk_widget_show(canvas_);
     gtk_widget_show(overlay_);
 }
