@@ -45,9 +45,11 @@ ProgressLayout LayoutProgress(int width, int height, int32_t totalBytes, int32_t
     l.barBack = {10, mid, width - 10, height - 10};
     int right = 12;
     if (totalBytes > 0) {
-        right = 12 + static_cast<int>((width - 24) * l.fraction);
-        // More bytes than announced must not paint over the frame.
-        right = std::clamp(right, 12, std::max(12, width - 12));
+        // More bytes than announced (or wrapped counts) must not paint over
+        // the frame; clamped before the conversion, which would overflow.
+        const double length = std::clamp((width - 24) * l.fraction, 0.0,
+                                         static_cast<double>(std::max(0, width - 24)));
+        right = 12 + static_cast<int>(length);
     }
     l.bar = {12, mid + 2, right, height - 12};
     return l;

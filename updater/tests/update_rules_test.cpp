@@ -2,6 +2,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "progress_paint.h"
@@ -106,6 +107,12 @@ TEST(ProgressLayout, BarGeometryAndTexts) {
 
     // More than announced never paints over the frame.
     EXPECT_EQ(zu::LayoutProgress(320, 200, 10, 20).bar.right, 308);
+    // Wrapped or hostile byte counts (the low 32 bits of a size beyond 4 GB
+    // can be tiny) keep the bar inside its frame, full or empty.
+    EXPECT_EQ(zu::LayoutProgress(320, 200, 1, 10000000).bar.right, 308);
+    EXPECT_EQ(zu::LayoutProgress(320, 200, 1, INT32_MAX).bar.right, 308);
+    EXPECT_EQ(zu::LayoutProgress(320, 200, 1, -10000000).bar.right, 12);
+    EXPECT_EQ(zu::LayoutProgress(320, 200, 3, INT32_MIN).bar.right, 12);
     // Odd height: integer division.
     EXPECT_EQ(zu::LayoutProgress(320, 201, 0, 0).barBack.top, 100);
 
