@@ -4,7 +4,10 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <memory>
+#include <string>
 
 #include "platform/trace.h"
 
@@ -26,11 +29,37 @@ struct ContextDestroy {
 };
 
 // Pictures from the network are decoded at most this large on a side; a
-// bigger one is scaled down while it loads (aspect kept), so a hostile size
-// cannot exhaust memory. The 64 x 64 result does not depend on it.
+// bigger one is scaled down while it loads (aspect kept). The 64 x 64 result
+// does not depend on it.
 constexpr int kMaxDecodeSide = 4096;
+// Most decoders build the whole picture before it is scaled down, so a few
+// kilobytes of compressed data could demand gigabytes: such pictures are
+// refused beyond this many pixels. JPEG decodes straight at a reduced size
+// (down to 1/8 on a side) and SVG is drawn at the size asked for.
+constexpr int64_t kMaxDecodePixels = int64_t{kMaxDecodeSide} * kMaxDecodeSide;
 
-void LimitDecodeSize(GdkPixbufLoader* loader, int width, int height, gpointer) {
+struct DecodeGuard {
+    bool refused = false;
+};
+
+int64_t PixelLimit(GdkPixbufLoader* loader) {
+    GdkPixbufFormat* format = gdk_pixbuf_loader_get_format(loader);
+    gchar* name = format != nullptr ? gdk_pixbuf_format_get_name(format) : nullptr;
+    const std::string kind = name != nullptr ? name : "";
+    g_free(name);
+    if (kind == "svg") {
+        return std::numeric_limits<int64_t>::max();
+    }
+    return kind == "jpeg" ? kMaxDecodePixels * 64 : kMaxDecodePixels;
+}
+
+void LimitDecodeSize(GdkPixbufLoader* loader, int width, int height, gpointer data) {
+    if (int64_t{width} * height > PixelLimit(loader)) {
+        static_cast<DecodeGuard*>(data)->refused = true;
+        // A zero size makes the decoder stop before it allocates the picture.
+        gdk_pixbuf_loader_set_size(loader, 0, 0);
+        return;
+    }
     const int longer = std::max(width, height);
     if (longer <= kMaxDecodeSide) {
         return;
@@ -52,10 +81,21 @@ Pixbuf LoadPicture(const std::string& path) {
         return nullptr;
     }
     Loader loader(gdk_pixbuf_loader_new());
-    g_signal_connect(loader.get(), "size-prepared", G_CALLBACK(LimitDecodeSize), nullptr);
+    DecodeGuard guard;
+    g_signal_connect(loader.get(), "size-prepared", G_CALLBACK(LimitDecodeSize), &guard);
     GError* error = nullptr;
-    gboolean ok =
-        gdk_pixbuf_loader_write(loader.get(), reinterpret_cast<const guchar*>(data), size, &error);
+    // Fed in small pieces, so a refused size stops the decoding early.
+    constexpr gsize kPiece = 16 * 1024;
+    gboolean ok = TRUE;
+    for (gsize offset = 0; ok && !guard.refused && offset < size; offset += kPiece) {
+        ok = gdk_pixbuf_loader_write(loader.get(), reinterpret_cast<const guchar*>(data) + offset,
+                                     std::min(kPiece, size - offset), &error);
+    }
+    if (guard.refused) {
+        ZV_TRACE("MakeRoundAvatar: picture too large to decode");
+        g_clear_error(&error);
+        ok = FALSE;
+    }
     // Close even after a failed write: the loader must not be finalised open.
     ok = gdk_pixbuf_loader_close(loader.get(), ok ? &error : nullptr) && ok;
     if (!ok) {

@@ -1,7 +1,10 @@
 // The round avatar made from generated pictures in real files.
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <zlib.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -197,6 +200,75 @@ TEST(RoundAvatar, WhatIsNotAPictureIsRefusedAndLeftAlone) {
         g_free(after);
     }
     EXPECT_FALSE(zv::MakeRoundAvatar("/nonexistent/folder/zvtr.png"));
+}
+
+// A PNG of `side` x `side` black pixels, 1 bit each: a few dozen kilobytes
+// that decode to gigabytes.
+std::string CompressedHugePng(uint32_t side) {
+    auto chunk = [](const char* type, const std::string& data) {
+        std::string out;
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            out.push_back(static_cast<char>((data.size() >> shift) & 0xFF));
+        }
+        const std::string body = type + data;
+        out += body;
+        const uLong crc =
+            crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            out.push_back(static_cast<char>((crc >> shift) & 0xFF));
+        }
+        return out;
+    };
+    std::string header;
+    for (int i = 0; i < 2; ++i) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            header.push_back(static_cast<char>((side >> shift) & 0xFF));
+        }
+    }
+    header += std::string("\x01\x00\x00\x00\x00", 5);  // 1-bit grey
+    const std::string row(1 + (side + 7) / 8, '\0');
+    std::string raw;
+    raw.reserve(row.size() * side);
+    for (uint32_t y = 0; y < side; ++y) {
+        raw += row;
+    }
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
+              reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()), 9);
+    packed.resize(size);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", packed) +
+           chunk("IEND", "");
+}
+
+long PeakResidentMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+TEST(RoundAvatar, HugePictureIsRefusedWithoutDecodingIt) {
+    // 20000 x 20000 would take 1.2 GB once decoded; the download is 50 kB.
+    const std::string bomb = CompressedHugePng(20000);
+    ASSERT_LT(bomb.size(), 200000u);
+    TempPath file;
+    ASSERT_TRUE(g_file_set_contents(file.str().c_str(), bomb.data(),
+                                    static_cast<gssize>(bomb.size()), nullptr));
+    const long before = PeakResidentMegabytes();
+    EXPECT_FALSE(zv::MakeRoundAvatar(file.str()));
+    EXPECT_LT(PeakResidentMegabytes() - before, 200) << "megabytes more at peak";
+
+    // A large photograph is reduced while it decodes and still makes an avatar.
+    TempPath photo;
+    Save(MakePicture(4500, 4500, false,
+                     [](int, int) {
+                         return Rgba{200, 40, 40, 255};
+                     }),
+         photo.str(), "jpeg");
+    ASSERT_TRUE(zv::MakeRoundAvatar(photo.str()));
+    const Pixbuf out = Load(photo.str());
+    ExpectRoundShape(out);
+    EXPECT_NEAR(At(out, 32, 32).r, 200, 6);
 }
 
 }  // namespace
