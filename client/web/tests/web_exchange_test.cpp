@@ -486,7 +486,6 @@ TEST_F(RoomControl, DeadServerGivesTheFixedTexts) {
     room_.Clear();
     AsyncTask::Start(new WebGetURL(record_, room_));
     AsyncTask::Start(new WebStartRecord(record_, room_));
-    room_.Clear();
     AsyncTask::Start(new WebStopRecord(record_, room_));
     const auto events = Drain(room_);
     ASSERT_EQ(Count(events, "webapi"), 3u);
