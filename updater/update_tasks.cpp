@@ -145,8 +145,11 @@ int Progress(void* self, curl_off_t total, curl_off_t received, curl_off_t, curl
 }  // namespace
 
 void Download::Run() {
-    const bool ok = Transfer();
-    if (!ok && std::remove(offer_.installerPath.c_str()) == 0) {
+    bool opened = false;
+    const bool ok = Transfer(opened);
+    // Only a file this download wrote is removed: a path it could not open
+    // (a folder, somebody else's file) is left alone.
+    if (!ok && opened && std::remove(offer_.installerPath.c_str()) == 0) {
         ZV_TRACE("Download: removed the partial file");
     }
     UpdateSink* sink = sink_;
@@ -157,7 +160,7 @@ void Download::Run() {
     }
 }
 
-bool Download::Transfer() {
+bool Download::Transfer(bool& opened) {
     struct FileCloser {
         void operator()(FILE* f) const { std::fclose(f); }
     };
@@ -166,6 +169,7 @@ bool Download::Transfer() {
         ZV_TRACE("Download: cannot open %s", offer_.installerPath.c_str());
         return false;
     }
+    opened = true;
     std::unique_ptr<GChecksum, decltype(&g_checksum_free)> checksum(
         g_checksum_new(G_CHECKSUM_SHA256), &g_checksum_free);
     Curl curl(curl_easy_init());

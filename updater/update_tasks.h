@@ -82,7 +82,8 @@ public:
     static constexpr long kConnectSeconds = 10;
 
 private:
-    bool Transfer();
+    // `opened`: the installer file was opened (and so is ours to remove).
+    bool Transfer(bool& opened);
 
     UpdateSink* sink_;
     Offer offer_;

@@ -259,6 +259,22 @@ TEST_F(UpdateTasks, FileThatCannotBeOpenedFails) {
     EXPECT_EQ(platform_->Requests().size(), 0u);
 }
 
+TEST_F(UpdateTasks, AddressWithoutFileNameFailsAndLeavesTheFolder) {
+    // The last segment is empty: the installer path is the download folder
+    // itself, which cannot be opened as a file and must not be removed.
+    Json::Value v;
+    v["version"] = "2.1.0";
+    v["download"] = platform_->RouteHost() + "/download/";
+    Offer(v);
+    const zu::Offer offer = Check();
+    ASSERT_TRUE(offer.offered);
+    const std::string folder = data_ + "/ZvUpdator/download";
+    ASSERT_EQ(offer.installerPath, folder);
+    const auto sink = Fetch(offer);
+    EXPECT_FALSE(sink->ok_);
+    EXPECT_TRUE(Exists(folder));
+}
+
 TEST_F(UpdateTasks, CancelledDownloadStopsAndCleansUp) {
     Json::Value v;
     v["version"] = "2.1.0";
