@@ -160,7 +160,9 @@ ZUDOZ_API int XUI_WIN_MODAL(XuiWindow* window, XuiWindow* parent);
 ZUDOZ_API void XUI_WIN_ENDMODAL(XuiWindow* window, int code);
 // Destroys the native window; the window object stays and can be created again.
 ZUDOZ_API void XUI_WIN_DESTROY(XuiWindow* window);
-// The native window (GtkWindow widget) or null while there is none.
+// The native window or null while there is none: the GtkWindow of a
+// top-level window or dialog; for a child window (style without "overlapped"
+// or "popup"), the windowed widget inside its owner's client area.
 ZUDOZ_API GtkWidget* XUI_WIN_RAW(XuiWindow* window);
 // Timers of the window's native window (there is no native timer to set on
 // the handle here): XUI_EVENT_TIMER with a pointer to `id` arrives every
