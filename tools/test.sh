@@ -3,7 +3,7 @@
 #  1. the full build (warnings as errors) and all CTest tests under one Xvfb;
 #  2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #  3. the background-task tests under ThreadSanitizer;
-#  4. short fuzzing runs where a module provides them (fuzz/run.sh).
+# Short fuzzing runs are CTest tests of their modules (built with clang).
 # Usage: tools/test.sh [ctest -R regex]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -73,13 +73,6 @@ run_ctest main --test-dir build -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_ctest asan --test-dir build-asan -L unit -j "$jobs"
 TSAN_OPTIONS=halt_on_error=1 run_ctest tsan --test-dir build-tsan -R async_task_test
-
-for fuzz in "$root"/*/fuzz/run.sh; do
-    [ -f "$fuzz" ] || continue
-    [ -n "$filter" ] && continue
-    if bash "$fuzz"; then passed=$((passed + 1)); summary+=("fuzz ${fuzz#"$root"/}: ok")
-    else failed=$((failed + 1)); summary+=("fuzz ${fuzz#"$root"/}: FAILED"); fi
-done
 
 echo
 printf '%s\n' "${summary[@]}"
