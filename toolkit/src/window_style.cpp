@@ -1,10 +1,47 @@
+#include <string_view>
+
 #include "window.h"
 #include "xml_attr.h"
 
 namespace Vcl {
 
+namespace {
+
+using namespace StyleBits;
+
+struct Keyword {
+    std::string_view name;
+    uint32_t bits;
+};
+
+// Frame keywords that mean the same bits for windows and dialogs.
+constexpr Keyword kFrameKeywords[] = {
+    {"visible", Visible},           {"caption", Caption}, {"border", Border},
+    {"thickframe", ThickFrame},     {"minbox", MinBox},   {"maxbox", MaxBox},
+    {"closebox", SysMenu},          {"sysmenu", SysMenu}, {"clipchildren", ClipChildren},
+    {"clipsiblings", ClipSiblings},
+};
+
+constexpr Keyword kExtendedKeywords[] = {
+    {"staticedge", ExStaticEdge},   {"appwindow", ExAppWindow},  {"toolwindow", ExToolWindow},
+    {"acceptfiles", ExAcceptFiles}, {"dragdrop", ExAcceptFiles}, {"windowedge", ExWindowEdge},
+};
+
+// ORs the bits of `keyword` from `table` into `bits`; false when unknown.
+template <size_t N>
+bool AddKeyword(const Keyword (&table)[N], std::string_view keyword, uint32_t& bits) {
+    for (const auto& entry : table) {
+        if (entry.name == keyword) {
+            bits |= entry.bits;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 WindowStyle ParseWindowStyle(const char* style, const char* styleEx, bool dialog) {
-    using namespace StyleBits;
     WindowStyle s;
     if (dialog) {
         if (!style) {
@@ -12,26 +49,9 @@ WindowStyle ParseWindowStyle(const char* style, const char* styleEx, bool dialog
         } else {
             s.style = ClipChildren | ModalFrame;
             for (const auto& k : xml::SplitList(style)) {
-                if (k == "visible")
-                    s.style |= Visible;
-                else if (k == "caption")
-                    s.style |= Caption;
-                else if (k == "border")
-                    s.style |= Border;
-                else if (k == "thickframe")
-                    s.style |= ThickFrame;
-                else if (k == "minbox")
-                    s.style |= MinBox;
-                else if (k == "maxbox")
-                    s.style |= MaxBox;
-                else if (k == "closebox" || k == "sysmenu")
-                    s.style |= SysMenu;
-                else if (k == "center")
+                if (!AddKeyword(kFrameKeywords, k, s.style) && k == "center") {
                     s.style |= DialogCenter;
-                else if (k == "clipchildren")
-                    s.style |= ClipChildren;
-                else if (k == "clipsiblings")
-                    s.style |= ClipSiblings;
+                }
             }
         }
         s.center = (s.style & DialogCenter) != 0;
@@ -43,28 +63,12 @@ WindowStyle ParseWindowStyle(const char* style, const char* styleEx, bool dialog
         s.style = ClipChildren;
         bool overlapped = false, popup = false;
         for (const auto& k : xml::SplitList(style)) {
+            if (AddKeyword(kFrameKeywords, k, s.style))
+                continue;
             if (k == "overlapped")
                 overlapped = true;
             else if (k == "popup")
                 popup = true;
-            else if (k == "visible")
-                s.style |= Visible;
-            else if (k == "caption")
-                s.style |= Caption;
-            else if (k == "border")
-                s.style |= Border;
-            else if (k == "thickframe")
-                s.style |= ThickFrame;
-            else if (k == "minbox")
-                s.style |= MinBox;
-            else if (k == "maxbox")
-                s.style |= MaxBox;
-            else if (k == "closebox" || k == "sysmenu")
-                s.style |= SysMenu;
-            else if (k == "clipchildren")
-                s.style |= ClipChildren;
-            else if (k == "clipsiblings")
-                s.style |= ClipSiblings;
             else if (k == "center")
                 s.center = true;
             else if (k == "topmost")
@@ -80,16 +84,7 @@ WindowStyle ParseWindowStyle(const char* style, const char* styleEx, bool dialog
     }
     if (styleEx) {
         for (const auto& k : xml::SplitList(styleEx)) {
-            if (k == "staticedge")
-                s.exStyle |= ExStaticEdge;
-            else if (k == "appwindow")
-                s.exStyle |= ExAppWindow;
-            else if (k == "toolwindow")
-                s.exStyle |= ExToolWindow;
-            else if (k == "acceptfiles" || k == "dragdrop")
-                s.exStyle |= ExAcceptFiles;
-            else if (k == "windowedge")
-                s.exStyle |= ExWindowEdge;
+            AddKeyword(kExtendedKeywords, k, s.exStyle);
         }
     }
     return s;
