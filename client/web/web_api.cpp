@@ -1,5 +1,6 @@
 #include "web_api.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "platform/trace.h"
@@ -83,6 +84,11 @@ bool WebApi::Perform() {
 
 size_t WebApi::Append(char* data, size_t size, size_t count, void* self) {
     const size_t bytes = size * count;
-    static_cast<WebApi*>(self)->response.append(data, bytes);
+    auto* api = static_cast<WebApi*>(self);
+    if (bytes > api->responseLimit_ - std::min(api->response.size(), api->responseLimit_)) {
+        ZV_TRACE("WebApi: reply larger than %zu bytes, aborted", api->responseLimit_);
+        return 0;  // makes libcurl fail the transfer
+    }
+    api->response.append(data, bytes);
     return bytes;
 }

@@ -7,7 +7,9 @@
 // is not looked at, so an error page counts as success with its body kept.
 // A connection that cannot be made within 10 s, or a transfer that moves
 // under 1 byte/s for 30 s, fails (false) so the single worker is never held
-// forever. TLS certificate and host-name checks are on.
+// forever. A reply body larger than 32 MiB aborts the transfer (false), so a
+// broken server cannot exhaust memory. TLS certificate and host-name checks
+// are on.
 #include <curl/curl.h>
 
 #include <string>
@@ -32,6 +34,7 @@ public:
 
     // Limits, adjustable by tests (seconds).
     void SetTimeLimits(long connectSeconds, long stallSeconds);
+    void SetResponseLimit(size_t bytes) { responseLimit_ = bytes; }
 
     CURL* handle = nullptr;
     std::string response;
@@ -42,4 +45,5 @@ private:
 
     long connectTimeout_ = 10;
     long stallTime_ = 30;
+    size_t responseLimit_ = size_t{32} << 20;
 };

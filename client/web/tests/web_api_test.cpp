@@ -142,6 +142,21 @@ TEST(WebApiFailures, ServerThatNeverAnswersFailsAfterStallLimit) {
     EXPECT_TRUE(api.response.empty());
 }
 
+TEST(WebApiFailures, OversizedReplyIsAbortedNotKeptWhole) {
+    const std::string body(300000, 'z');
+    LoopbackServer server(
+        [&](int fd, const ReceivedRequest&) { LoopbackServer::Send(fd, Reply("200 OK", body)); });
+    WebApi api;
+    api.SetResponseLimit(100000);
+    EXPECT_FALSE(api.Get(server.Url("/huge")));
+    EXPECT_LE(api.response.size(), 100000u);
+
+    WebApi roomy;
+    roomy.SetResponseLimit(body.size());  // exactly the limit still fits
+    EXPECT_TRUE(roomy.Get(server.Url("/huge")));
+    EXPECT_EQ(roomy.response, body);
+}
+
 TEST(WebApiFailures, UnsupportedSchemeFailsWithoutCrash) {
     WebApi api;
     EXPECT_FALSE(api.Get("gopher-nope://127.0.0.1/"));
