@@ -5,6 +5,29 @@
 
 #include "platform/trace.h"
 
+namespace {
+
+// libcurl refuses a URL with a space, and a raw control or non-ASCII byte
+// would make the request line invalid; "&", "=", "%" and the rest stay as
+// the caller wrote them.
+std::string RequestSafeUrl(const std::string& url) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string safe;
+    safe.reserve(url.size());
+    for (unsigned char c : url) {
+        if (c <= 0x20 || c >= 0x7F) {
+            safe += '%';
+            safe += kHex[c >> 4];
+            safe += kHex[c & 0xF];
+        } else {
+            safe += static_cast<char>(c);
+        }
+    }
+    return safe;
+}
+
+}  // namespace
+
 WebApi::WebApi() : handle(curl_easy_init()) {}
 
 WebApi::~WebApi() {
@@ -23,7 +46,7 @@ bool WebApi::Post(const std::string& url, const std::string& body) {
     if (handle == nullptr) {
         return false;
     }
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_URL, RequestSafeUrl(url).c_str());
     // The body is taken as a zero-terminated string; libcurl measures it.
     curl_easy_setopt(handle, CURLOPT_POSTFIELDS, body.c_str());
     curl_easy_setopt(handle, CURLOPT_POST, 1L);
@@ -35,7 +58,7 @@ bool WebApi::Get(const std::string& url) {
     if (handle == nullptr) {
         return false;
     }
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_URL, RequestSafeUrl(url).c_str());
     return Perform();
 }
 
@@ -45,7 +68,7 @@ bool WebApi::GetWithBasicAuth(const std::string& url, const std::string& user,
     if (handle == nullptr) {
         return false;
     }
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_URL, RequestSafeUrl(url).c_str());
     const std::string credentials = user + ":" + password;
     curl_easy_setopt(handle, CURLOPT_USERPWD, credentials.c_str());  // copied by libcurl
     return Perform();

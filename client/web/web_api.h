@@ -9,7 +9,8 @@
 // under 1 byte/s for 30 s, fails (false) so the single worker is never held
 // forever. A reply body larger than 32 MiB aborts the transfer (false), so a
 // broken server cannot exhaust memory. TLS certificate and host-name checks
-// are on.
+// are on. URLs are sent as given, except that bytes which cannot stand in an
+// HTTP request line (controls, space, DEL, non-ASCII) are percent-encoded.
 #include <curl/curl.h>
 
 #include <string>

@@ -86,6 +86,17 @@ TEST(WebApiRequests, BasicAuthenticationHeaderReachesServer) {
               std::string::npos);
 }
 
+TEST(WebApiRequests, QueryIsSentAsWrittenExceptBytesInvalidInARequestLine) {
+    LoopbackServer server(
+        [](int fd, const ReceivedRequest&) { LoopbackServer::Send(fd, Reply("200 OK", "{}")); });
+    WebApi api;
+    EXPECT_TRUE(api.GetWithBasicAuth(server.Url("/room/geturl?id=a b&c=%41&ver=2.0 直"), "u", "p"));
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].head.rfind(
+                  "GET /room/geturl?id=a%20b&c=%41&ver=2.0%20%E7%9B%B4 HTTP/1.1", 0),
+              0u);
+}
+
 TEST(WebApiRequests, PlainGetSendsNoAuthorization) {
     LoopbackServer server(
         [](int fd, const ReceivedRequest&) { LoopbackServer::Send(fd, Reply("200 OK", "x")); });
