@@ -2,6 +2,7 @@
 
 #include "obs_runtime.h"
 #include "output_signals.h"
+#include "output_worker.h"
 #include "platform/trace.h"
 #include "preview_display.h"
 
@@ -31,10 +32,9 @@ AVCore::~AVCore() {
     if (micMeter_ && mic_)
         obs_volmeter_detach_source(micMeter_.get());
     ReleaseOutput();
-    audioEncoder_ = nullptr;
-    videoEncoder_ = nullptr;
-    service_ = nullptr;
-    output_ = nullptr;
+    // Outputs stuck in a connect are gone only when it gives up; libobs
+    // cannot shut down before.
+    retiredWorkers_.clear();
     display_.reset();
     ReleaseScenes();
     if (runtime_->Started())

@@ -20,6 +20,7 @@ typedef struct _GtkWidget GtkWidget;
 namespace zv {
 
 class ObsRuntime;
+class OutputWorker;
 class PreviewDisplay;
 struct OutputSignals;
 
@@ -74,6 +75,9 @@ public:
     // The latest stream status (as last reported to the sink).
     StreamStatus GetStreamStatus() const { return streamStatus_; }
     static constexpr int kStopGraceMs = 3000;
+    // How long a new start (or the engine's release) waits for the previous
+    // output to be gone before it goes on and leaves that to a worker.
+    static constexpr int kReleaseWaitMs = 1000;
 
     // One deflection (0..1) for the microphone and desktop faders; one mute
     // state for both sources.
@@ -166,6 +170,10 @@ private:
 
     // Stream state, driven by the output's signals through the UI queue.
     std::unique_ptr<OutputSignals> outputSignals_;
+    // The blocking calls on the current output, and the workers still
+    // releasing replaced ones (joined when the engine goes).
+    std::unique_ptr<OutputWorker> outputWorker_;
+    std::vector<std::unique_ptr<OutputWorker>> retiredWorkers_;
     uint64_t session_ = 0;
     StreamStatus streamStatus_;
     // Lets queued UI work find out whether this engine still exists.

@@ -3,6 +3,7 @@
 
 #include "av_core.h"
 #include "output_signals.h"
+#include "output_worker.h"
 #include "platform/trace.h"
 #include "platform/ui_queue.h"
 #include "push_address.h"
@@ -49,7 +50,37 @@ struct StopWatch {
 void AVCore::ReleaseOutput() {
     // Disconnecting waits for a running callback; after it none can start.
     outputSignals_.reset();
-    output_ = nullptr;
+    // Releasing an output that is still connecting waits for the connect to
+    // give up, so the last references go on the output's own worker: the
+    // output first, which lets go of its encoders and service.
+    struct Objects {
+        OBSOutputAutoRelease output;
+        OBSEncoderAutoRelease audioEncoder;
+        OBSEncoderAutoRelease videoEncoder;
+        OBSServiceAutoRelease service;
+        void Release() {
+            output = nullptr;
+            audioEncoder = nullptr;
+            videoEncoder = nullptr;
+            service = nullptr;
+        }
+    };
+    auto objects = std::make_shared<Objects>();
+    objects->output = std::move(output_);
+    objects->audioEncoder = std::move(audioEncoder_);
+    objects->videoEncoder = std::move(videoEncoder_);
+    objects->service = std::move(service_);
+    std::erase_if(retiredWorkers_,
+                  [](const std::unique_ptr<OutputWorker>& w) { return w->Done(); });
+    if (!outputWorker_) {
+        objects->Release();
+        return;
+    }
+    if (!outputWorker_->Finish([objects = std::move(objects)] { objects->Release(); },
+                               std::chrono::milliseconds(kReleaseWaitMs))) {
+        ZV_TRACE("engine: the previous output is still stopping; released in the background");
+    }
+    retiredWorkers_.push_back(std::move(outputWorker_));
 }
 
 bool AVCore::StartStreaming(const std::string& address, bool useAuth, const char* userName,
@@ -65,6 +96,7 @@ bool AVCore::StartStreaming(const std::string& address, bool useAuth, const char
     output_ = obs_output_create("rtmp_output", "main rtmp stream", nullptr, nullptr);
     if (!output_)
         return false;
+    outputWorker_ = std::make_unique<OutputWorker>();
 
     {
         OBSDataAutoRelease settings = obs_data_create();
@@ -131,7 +163,8 @@ void AVCore::StopStreaming() {
     if (!output_ || !outputSignals_)
         return;
     OutputSignals::Queue(outputSignals_.get(), OutputSignal::StopRequested, 0);
-    obs_output_stop(output_);
+    // Stopping while libobs reconnects joins a connect attempt in progress.
+    outputWorker_->Post([output = OBSOutput(output_.Get())] { obs_output_stop(output); });
 
     // A stop must end in bounded time even when the connection hangs.
     auto* watch = new StopWatch{alive_, session_};
@@ -144,8 +177,11 @@ void AVCore::StopStreaming() {
                 if (core->session_ == w->session &&
                     core->streamStatus_.state == StreamState::Stopping) {
                     ZV_TRACE("engine: output did not stop in time; forcing it");
-                    if (core->output_)
-                        obs_output_force_stop(core->output_);
+                    if (core->output_ && core->outputWorker_) {
+                        core->outputWorker_->Post([output = OBSOutput(core->output_.Get())] {
+                            obs_output_force_stop(output);
+                        });
+                    }
                     core->ApplyOutputEvent(w->session, static_cast<int>(OutputSignal::StopTimedOut),
                                            0);
                 }

@@ -1,7 +1,11 @@
 // Streaming to a real RTMP ingest (nginx) with real encoders, and the stream
 // reports the sink hears: failed starts, reconnects, bounded stops.
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <obs.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <fstream>
@@ -72,6 +76,35 @@ double MaxVolume(const std::string& file) {
         return -1000;
     return std::stod(m[1]);
 }
+
+// A loopback port whose connections the kernel completes but nobody ever
+// answers: the RTMP handshake waits forever.
+class SilentListener {
+public:
+    SilentListener() {
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+            listen(fd_, 8) != 0 ||
+            getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+            throw std::runtime_error("no silent listener");
+        }
+        port_ = ntohs(addr.sin_port);
+    }
+    ~SilentListener() { close(fd_); }
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    std::string PushUrl(const std::string& key) const {
+        return "rtmp://127.0.0.1:" + std::to_string(port_) + "/live/" + key;
+    }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
 
 class EngineStream : public ::testing::Test {
 protected:
@@ -362,6 +395,44 @@ TEST_F(EngineStream, StopWithAnUnresponsiveIngestIsBounded) {
     EXPECT_LT(std::chrono::steady_clock::now() - restart, 2s);
     EXPECT_GE(WaitFor(StreamState::Live, 10s, again), 0) << sink.Describe();
     kill(pid, SIGCONT);
+}
+
+TEST_F(EngineStream, StopWhileConnectingToASilentIngestIsBounded) {
+    SilentListener silent;
+    ASSERT_TRUE(core->StartStreaming(silent.PushUrl("silent"), false, "", ""));
+    zvtest::RunLoopFor(500ms);
+    ASSERT_EQ(core->GetStreamStatus().state, StreamState::Connecting) << sink.Describe();
+
+    const auto before = std::chrono::steady_clock::now();
+    core->StopStreaming();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+    const int stopped =
+        WaitFor(StreamState::Stopped, std::chrono::milliseconds(AVCore::kStopGraceMs + 2000));
+    ASSERT_GE(stopped, 0) << sink.Describe();
+    EXPECT_LT(sink.times[stopped] - before, std::chrono::milliseconds(AVCore::kStopGraceMs + 1000));
+    EXPECT_EQ(sink.Find(StreamState::Live, mark), -1) << sink.Describe();
+
+    // The next start is not held up by the abandoned connection attempt.
+    zvtest::Ingest ingest;
+    const size_t again = sink.statuses.size();
+    const auto restart = std::chrono::steady_clock::now();
+    ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "later"), false, "", ""));
+    EXPECT_LT(std::chrono::steady_clock::now() - restart, 2s);
+    EXPECT_GE(WaitFor(StreamState::Live, 10s, again), 0) << sink.Describe();
+}
+
+TEST_F(EngineStream, NewStartWhileConnectingToASilentIngestIsPrompt) {
+    SilentListener silent;
+    ASSERT_TRUE(core->StartStreaming(silent.PushUrl("silent"), false, "", ""));
+    zvtest::RunLoopFor(500ms);
+    ASSERT_EQ(core->GetStreamStatus().state, StreamState::Connecting) << sink.Describe();
+
+    zvtest::Ingest ingest;
+    const size_t again = sink.statuses.size();
+    const auto restart = std::chrono::steady_clock::now();
+    ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "replaced"), false, "", ""));
+    EXPECT_LT(std::chrono::steady_clock::now() - restart, 2s);
+    EXPECT_GE(WaitFor(StreamState::Live, 10s, again), 0) << sink.Describe();
 }
 
 }  // namespace
