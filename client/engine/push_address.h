@@ -15,4 +15,9 @@ struct PushTarget {
 // Addresses shorter than 8 characters are refused (nullopt).
 std::optional<PushTarget> SplitPushAddress(std::string_view address);
 
+// False for a server part the RTMP output must never see: a host opening an
+// IPv6 bracket without closing it ("rtmp://[::1/app/") corrupts memory in the
+// output's address parser and ends the process.
+bool IsSafeRtmpServer(std::string_view server);
+
 }  // namespace zv

@@ -89,6 +89,10 @@ bool AVCore::StartStreaming(const std::string& address, bool useAuth, const char
     const std::optional<PushTarget> target = SplitPushAddress(address);
     if (!target || !ready_)
         return false;
+    if (!IsSafeRtmpServer(target->server)) {
+        ZV_TRACE("engine: malformed server in the push address; not started");
+        return false;
+    }
 
     // A new start replaces everything of the previous one; releasing the old
     // output ends its stream.

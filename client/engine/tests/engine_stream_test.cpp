@@ -435,4 +435,32 @@ TEST_F(EngineStream, NewStartWhileConnectingToASilentIngestIsPrompt) {
     EXPECT_GE(WaitFor(StreamState::Live, 10s, again), 0) << sink.Describe();
 }
 
+TEST_F(EngineStream, UnusableAddressesEndAsFailedWithoutCrashing) {
+    for (const std::string& address : std::vector<std::string>{
+             "abcdefgh", "http://127.0.0.1:1/live/key", "rtmp://127.0.0.1:99999/live/key",
+             "rtmp:///////", "rtmp://bad host name/live/key", "rtmps://127.0.0.1:1/live/key",
+             "rtmp://[]/live/key", "rtmp://" + std::string(300, 'h') + "/live/key",
+             std::string(5000, 'x') + "/" + std::string(5000, 'k')}) {
+        const size_t from = sink.statuses.size();
+        EXPECT_TRUE(core->StartStreaming(address, false, "", "")) << address.substr(0, 40);
+        const int failed = WaitFor(StreamState::Failed, 10s, from);
+        ASSERT_GE(failed, 0) << address.substr(0, 40) << ": " << sink.Describe();
+        EXPECT_NE(sink.statuses[failed].code, 0) << address.substr(0, 40);
+        EXPECT_EQ(sink.Find(StreamState::Live, from), -1) << address.substr(0, 40);
+    }
+    // An unclosed IPv6 bracket in the host would take the process down in the
+    // output's address parser: refused like a short address, nothing created.
+    for (const char* address : {"rtmp://[::1/live/key", "rtmp://[/key", "rtmp://[:1935/live/key"}) {
+        obs_output_t* before = obs_get_output_by_name("main rtmp stream");
+        const size_t from = sink.statuses.size();
+        EXPECT_FALSE(core->StartStreaming(address, false, "", "")) << address;
+        obs_output_t* after = obs_get_output_by_name("main rtmp stream");
+        EXPECT_EQ(before, after) << address;
+        obs_output_release(before);
+        obs_output_release(after);
+        zvtest::RunLoopFor(200ms);
+        EXPECT_EQ(sink.statuses.size(), from) << address;
+    }
+}
+
 }  // namespace

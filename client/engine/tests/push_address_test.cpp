@@ -38,5 +38,17 @@ TEST(PushAddress, KeepsBytesOfNonAsciiKeysUnchanged) {
     EXPECT_EQ(target->key, "\xe7\x9b\xb4\xe6\x92\xad");
 }
 
+TEST(PushAddress, ServerWithAnUnclosedIpv6BracketIsUnsafe) {
+    for (const char* server :
+         {"rtmp://[/", "rtmp://[::1/live/", "rtmp://[:1935/live/", "rtmp://[/]x/", "x://[::1/"}) {
+        EXPECT_FALSE(IsSafeRtmpServer(server)) << server;
+    }
+    for (const char* server :
+         {"rtmp://[::1]/live/", "rtmp://[::1]:1935/live/", "rtmp://[]/live/", "rtmp://host/live/",
+          "rtmp://host:1935/", "rtmp:/", "", "abc/", "rtmp:///live/", "rtmp://h/[/"}) {
+        EXPECT_TRUE(IsSafeRtmpServer(server)) << server;
+    }
+}
+
 }  // namespace
 }  // namespace zv
