@@ -250,6 +250,9 @@ public:
 
 class Edit : public Layer {
 public:
+    // A native entry that outlives its control would call back into freed
+    // memory: it goes with the control.
+    ~Edit() override;
     bool load(const tinyxml2::XMLElement* element) override;
     virtual void setText(const std::u16string& text);
     virtual std::u16string text() const;
@@ -271,6 +274,7 @@ public:
 
 class Rawwin : public Layer {
 public:
+    ~Rawwin() override;
     bool load(const tinyxml2::XMLElement* element) override;
     GtkWidget* nativeHandle() const override;
     void placed() override;

@@ -78,7 +78,21 @@ bool Shown(const Layer* c) {
     return true;
 }
 
+// Detaches a native child from its control and destroys it.
+void DestroyChildWidget(GtkWidget* widget, void* control) {
+    g_signal_handlers_disconnect_by_data(widget, control);
+    g_object_set_data(G_OBJECT(widget), "xui-control", nullptr);
+    gtk_widget_destroy(widget);
+}
+
 }  // namespace
+
+Edit::~Edit() {
+    if (entry) {
+        DestroyChildWidget(entry, this);
+        entry = nullptr;
+    }
+}
 
 void Edit::createNative(GtkWidget* overlay) {
     entry = gtk_entry_new();
@@ -166,6 +180,14 @@ void Rawwin::setVisible(int show) {
     Layer::setVisible(show);
     if (area) {
         gtk_widget_set_visible(area, Shown(this));
+    }
+}
+
+Rawwin::~Rawwin() {
+    if (area) {
+        GtkWidget* doomed = area;
+        area = nullptr;
+        DestroyChildWidget(doomed, this);
     }
 }
 

@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include "ms_window.h"
 #include "test_support.h"
+#include "tree.h"
+#include "window.h"
+#include "zudoz.h"
 
 namespace {
 
@@ -71,6 +75,68 @@ TEST_F(Native, FontPixelHeightFollowsTheScreenResolution) {
     int expected = dpi > 0 ? int((9 * dpi + 36) / 72) : 12;
     EXPECT_EQ(f->pixelHeight, expected);
     EXPECT_EQ(pango_font_description_get_size(f->nativeFont), expected * PANGO_SCALE);
+}
+
+// Native widgets of a window's edits and hosted areas, in the order the
+// window's client area holds them (the drawing area excluded).
+std::vector<GtkWidget*> NativeChildren(Vcl::Window& w) {
+    std::vector<GtkWidget*> out;
+    for (GtkWidget* c : Items(w.native->clientArea())) {
+        if (!GTK_IS_DRAWING_AREA(c)) {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+// Removing controls while the native window lives (list rows, deferred
+// deletion) must take their native widgets along: the widgets call back
+// into the control they were made for.
+TEST_F(Native, RemovedControlsTakeTheirNativeWidgetsAlong) {
+    std::string path = dir.file("w.dat");
+    ASSERT_TRUE(WritePackage(
+        path, {{"resource.xml", ResourceXml(Set("", ""))},
+               {"window.xml",
+                "<windows><window id=\"w\" style=\"overlapped,caption\" width=\"200\" "
+                "height=\"100\"><layer><layer id=\"row\"><edit id=\"e\" width=\"50\"/>"
+                "<rawwin id=\"r\" width=\"50\"/></layer><edit id=\"keep\" width=\"50\"/>"
+                "</layer></window></windows>"}}));
+    ASSERT_TRUE(xResourceManager::Instance().loadMain(path, ""));
+    ASSERT_EQ(xWindowManager::Instance().buildAll(xResourceManager::Instance().windowXml()), 1);
+    Vcl::Window* w = xWindowManager::Instance().find("w");
+    ASSERT_TRUE(w->native->create(nullptr));
+    ASSERT_EQ(NativeChildren(*w).size(), 3u);
+    auto* keep = dynamic_cast<Vcl::Edit*>(w->query("keep"));
+    ASSERT_NE(keep, nullptr);
+
+    Vcl::RemoveChild(*w->root, 0);  // the row with an edit and a hosted area
+    auto left = NativeChildren(*w);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0], keep->entry);
+
+    // An edit removed inside its own event: its entry goes when the control
+    // is freed after the event.
+    ASSERT_TRUE(gtk_widget_get_parent(keep->entry) != nullptr);
+    struct Remover : WinHandler {
+        Vcl::TreeNode* root = nullptr;
+        int onEvent(XuiControl*, int, void*) override {
+            Vcl::RemoveChild(*root, 0);
+            return 0;
+        }
+    } remover;
+    remover.root = w->root.get();
+    w->handler = &remover;
+    keep->notify(keep, XUI_EVENT_KEYDOWN, nullptr);
+    EXPECT_EQ(Vcl::DeferredCount(), 0u);
+    EXPECT_TRUE(NativeChildren(*w).empty());
+    w->handler = nullptr;
+
+    // The window's own layout of what is left still runs cleanly.
+    for (int i = 0; i < 20 && gtk_events_pending(); ++i) {
+        gtk_main_iteration_do(FALSE);
+    }
+    w->native->destroy();
+    EXPECT_FALSE(w->native->exists());
 }
 
 }  // namespace
