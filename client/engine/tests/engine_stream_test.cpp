@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <fstream>
+#include <optional>
 
 #include <cstdlib>
 #include <regex>
@@ -81,11 +82,15 @@ double MaxVolume(const std::string& file) {
 // answers: the RTMP handshake waits forever.
 class SilentListener {
 public:
-    SilentListener() {
+    // On `port`, or on a free one when 0.
+    explicit SilentListener(int port = 0) {
         fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        const int on = 1;
+        setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = htons(static_cast<uint16_t>(port));
         socklen_t len = sizeof addr;
         if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
             listen(fd_, 8) != 0 ||
@@ -419,6 +424,30 @@ TEST_F(EngineStream, StopWhileConnectingToASilentIngestIsBounded) {
     ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "later"), false, "", ""));
     EXPECT_LT(std::chrono::steady_clock::now() - restart, 2s);
     EXPECT_GE(WaitFor(StreamState::Live, 10s, again), 0) << sink.Describe();
+}
+
+TEST_F(EngineStream, StopWhileReconnectingToASilentIngestIsBounded) {
+    std::optional<zvtest::Ingest> ingest(std::in_place);
+    const int port = ingest->Port();
+    ASSERT_TRUE(core->StartStreaming(ingest->PushUrl("live", "mute"), false, "", ""));
+    ASSERT_GE(WaitFor(StreamState::Live, 10s), 0) << sink.Describe();
+    zvtest::RunLoopFor(2s);
+    ingest.reset();
+    const int reconnecting = WaitFor(StreamState::Reconnecting, 10s);
+    ASSERT_GE(reconnecting, 0) << sink.Describe();
+    // The next attempt reaches a server that never answers the handshake.
+    SilentListener silent(port);
+    zvtest::RunLoopFor(std::chrono::seconds(sink.statuses[reconnecting].retryDelaySec) + 1500ms);
+    ASSERT_EQ(core->GetStreamStatus().state, StreamState::Reconnecting) << sink.Describe();
+
+    const auto before = std::chrono::steady_clock::now();
+    core->StopStreaming();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+    const int stopped =
+        WaitFor(StreamState::Stopped, std::chrono::milliseconds(AVCore::kStopGraceMs + 2000),
+                static_cast<size_t>(reconnecting));
+    ASSERT_GE(stopped, 0) << sink.Describe();
+    EXPECT_LT(sink.times[stopped] - before, std::chrono::milliseconds(AVCore::kStopGraceMs + 1000));
 }
 
 TEST_F(EngineStream, NewStartWhileConnectingToASilentIngestIsPrompt) {
