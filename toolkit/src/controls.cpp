@@ -178,7 +178,13 @@ void Layer::notify(Layer* control, int code, void* param) {
             ZV_TRACE("xui: host handler threw on event %d; ignored", code);
         }
     }
-    if (TakeDeferred(control)) {
+    if (wasInCallback) {
+        // A nested event of a control that is still in an outer one: the
+        // outermost event frees it, since its caller still holds the control.
+        if (IsDeferred(control)) {
+            return;
+        }
+    } else if (TakeDeferred(control)) {
         return;  // destroyed by the host inside its own event
     }
     control->inCallback = wasInCallback;

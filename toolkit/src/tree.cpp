@@ -125,6 +125,12 @@ bool TakeDeferred(Layer* control) {
     return true;
 }
 
+bool IsDeferred(const Layer* control) {
+    const auto& parked = Deferred();
+    return std::any_of(parked.begin(), parked.end(),
+                       [&](const std::unique_ptr<Layer>& p) { return p.get() == control; });
+}
+
 size_t DeferredCount() {
     return Deferred().size();
 }

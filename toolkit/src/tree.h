@@ -37,6 +37,8 @@ void RemoveChild(TreeNode& node, size_t index);
 void DeferDeletion(std::unique_ptr<Layer> control);
 // Frees `control` when it is parked; true when it was.
 bool TakeDeferred(Layer* control);
+// True while `control` is parked for deletion.
+bool IsDeferred(const Layer* control);
 size_t DeferredCount();
 
 }  // namespace Vcl

@@ -301,6 +301,49 @@ TEST_F(Trees, ControlDestroyedInsideItsOwnEventIsFreedAfterIt) {
     EXPECT_EQ(d->root->children[0]->control->name, "other");
 }
 
+// The host answers a click by something that sends the same control another
+// event, and removes the control in that inner event: the control must stay
+// alive until the outer event is over too.
+struct NestedRemovingHandler : WinHandler {
+    Vcl::TreeNode* parentNode = nullptr;
+    std::vector<int> codes;
+    size_t parkedAfterInner = 0;
+    std::string nameAfterInner;
+    int onEvent(XuiControl* control, int code, void*) override {
+        codes.push_back(code);
+        auto* c = reinterpret_cast<Vcl::Layer*>(control);
+        if (code == XUI_EVENT_CLICK) {
+            c->notify(c, XUI_EVENT_DBLCLICK, nullptr);
+            parkedAfterInner = Vcl::DeferredCount();
+            nameAfterInner = c->name;  // still a live object here
+        } else if (code == XUI_EVENT_DBLCLICK) {
+            Vcl::RemoveChild(*parentNode, 0);
+        }
+        return 0;
+    }
+};
+
+TEST_F(Trees, ControlRemovedInANestedEventLivesUntilTheOuterEventEnds) {
+    ASSERT_EQ(Build("<dialog id=\"d\"><layer id=\"root\"><button id=\"DLG.OK\"/><button "
+                    "id=\"other\"/></layer></dialog>"),
+              1);
+    Vcl::Window* d = W("d");
+    NestedRemovingHandler handler;
+    handler.parentNode = d->root.get();
+    d->handler = &handler;
+    Vcl::Layer* ok = d->query("DLG.OK");
+    ASSERT_NE(ok, nullptr);
+    ok->notify(ok, XUI_EVENT_CLICK, nullptr);  // ASan reports any use after the free
+    EXPECT_EQ(handler.codes, (std::vector<int>{XUI_EVENT_CLICK, XUI_EVENT_DBLCLICK}))
+        << "no close request followed: the control was gone";
+    EXPECT_EQ(handler.parkedAfterInner, 1u) << "freed only once the outer event returned";
+    EXPECT_EQ(handler.nameAfterInner, "DLG.OK");
+    EXPECT_EQ(Vcl::DeferredCount(), 0u);
+    EXPECT_EQ(d->query("DLG.OK"), nullptr);
+    ASSERT_EQ(d->root->children.size(), 1u);
+    EXPECT_EQ(d->root->children[0]->control->name, "other");
+}
+
 struct ThrowingHandler : WinHandler {
     int calls = 0;
     int onEvent(XuiControl*, int, void*) override {
