@@ -139,4 +139,27 @@ TEST_F(Native, RemovedControlsTakeTheirNativeWidgetsAlong) {
     EXPECT_FALSE(w->native->exists());
 }
 
+// The packer run again on a folder that holds its own earlier output: the
+// package never packs itself (it would grow with every run).
+TEST_F(Native, PackerLeavesItsOwnOutputOutOfThePackage) {
+    ASSERT_TRUE(g_file_set_contents(dir.file("resource.xml").c_str(), "<resources/>", -1, nullptr));
+    ASSERT_TRUE(g_mkdir_with_parents(dir.file("sub").c_str(), 0700) == 0);
+    ASSERT_TRUE(g_file_set_contents(dir.file("sub/a.bin").c_str(), "abc", 3, nullptr));
+    const std::string out = dir.file("self.dat");
+    const std::string command =
+        std::string("'") + ZUDOZ_PACKER + "' '" + dir.path() + "' '" + out + "' >/dev/null";
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        ASSERT_EQ(system(command.c_str()), 0);
+        xPackage p;
+        ASSERT_TRUE(p.open(out));
+        std::vector<std::string> names;
+        for (const auto& [name, entry] : p.entries()) {
+            names.push_back(name);
+        }
+        EXPECT_EQ(names, (std::vector<std::string>{"resource.xml", "sub/a.bin"}));
+        EXPECT_EQ(p.readText("sub/a.bin").value_or(""), "abc");
+    }
+}
+
 }  // namespace

@@ -23,9 +23,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zvpack: %s is not a folder\n", argv[1]);
         return 1;
     }
+    // The package may be written into the folder it packs: its earlier
+    // output (and the temporary file it is written through) is not content.
+    const fs::path output = argv[2];
+    fs::path temporary = output;
+    temporary += ".tmp";
+    auto isOutput = [&](const fs::path& file) {
+        std::error_code e;
+        return fs::equivalent(file, output, e) || fs::equivalent(file, temporary, e);
+    };
     std::vector<fs::path> files;
     for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file(ec)) {
+        if (it->is_regular_file(ec) && !isOutput(it->path())) {
             files.push_back(it->path());
         }
     }
