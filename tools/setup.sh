@@ -17,7 +17,7 @@ PACKAGES=(
   # media engine and its plug-ins
   libobs-dev obs-studio libegl-dev libgl1-mesa-dri
   # test and run environment
-  xvfb xauth xdotool x11-utils ffmpeg nginx libnginx-mod-rtmp python3 curl
+  xvfb xauth xdotool x11-utils iproute2 ffmpeg nginx libnginx-mod-rtmp python3 curl
   pulseaudio-utils imagemagick
 )
 

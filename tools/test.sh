@@ -35,16 +35,37 @@ chmod 700 "$state/runtime"
 export XDG_CONFIG_HOME=$state/config XDG_DATA_HOME=$state/data XDG_CACHE_HOME=$state/cache
 export XDG_RUNTIME_DIR=$state/runtime
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$state/display" 2>"$state/xvfb.log" &
-xvfb_pid=$!
+# A display number nobody uses: no lock file, no socket file and no abstract
+# socket, so no client of this run can reach another X server by mistake.
+display_free() {
+    [ ! -e "/tmp/.X$1-lock" ] && [ ! -e "/tmp/.X11-unix/X$1" ] &&
+        ! ss -xl 2>/dev/null | grep -q "/tmp/.X11-unix/X$1 "
+}
+xvfb_pid=
 cleanup() {
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
     rm -rf "$state"
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$state/display")"
+for n in $(seq $((200 + RANDOM % 200)) 499); do
+    display_free "$n" || continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp 2>"$state/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$xvfb_pid" 2>/dev/null && xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        break
+    fi
+    kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=
+done
+[ -n "$xvfb_pid" ] || { echo "test: could not start Xvfb"; cat "$state/xvfb.log"; exit 1; }
 echo "test: Xvfb on $DISPLAY"
 
 passed=0

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <memory>
 
+#include "platform/x_display.h"
+
 namespace zv {
 
 namespace {
@@ -16,7 +18,7 @@ class DisplayRef {
 public:
     explicit DisplayRef(Display* given) : display_(given) {
         if (display_ == nullptr) {
-            display_ = XOpenDisplay(nullptr);
+            display_ = OpenXDisplay();
             owned_ = display_ != nullptr;
         }
     }

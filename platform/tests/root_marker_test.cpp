@@ -1,5 +1,6 @@
 // Needs an X server (DISPLAY); the test command runs under Xvfb.
 #include "platform/root_marker.h"
+#include "platform/x_display.h"
 
 // gtest first: Xlib defines macros (None, Bool) that clash with its names.
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@
 class RootMarker : public ::testing::Test {
 protected:
     void SetUp() override {
-        display_ = XOpenDisplay(nullptr);
+        display_ = zv::OpenXDisplay();
         ASSERT_NE(display_, nullptr) << "no X display";
         name_ = "mutex.zvtest." + std::to_string(getpid()) + "." +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name();

@@ -361,4 +361,16 @@ int ChildProcess::Terminate(double graceSeconds) {
     return DecodeStatus(status);
 }
 
+CommandResult RunXCommand(const std::vector<std::string>& argv, double timeoutSeconds) {
+    CommandResult result;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        result = RunCommand(argv, timeoutSeconds);
+        if (result.exitCode == 0) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return result;
+}
+
 }  // namespace zvtest

@@ -34,6 +34,11 @@ struct CommandResult {
 // `timeoutSeconds`; a program still running then is killed (timedOut set).
 CommandResult RunCommand(const std::vector<std::string>& argv, double timeoutSeconds = 60);
 
+// RunCommand for X client tools (xdotool, import): retried a few times while
+// it fails, since the X server may drop a new connection when another client
+// disconnects at the same moment.
+CommandResult RunXCommand(const std::vector<std::string>& argv, double timeoutSeconds = 30);
+
 // `ffprobe -show_streams -show_format -of json file`; null when ffprobe fails.
 Json::Value Ffprobe(const std::string& file);
 
