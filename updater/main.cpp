@@ -5,29 +5,13 @@
 #include <glib.h>
 #include <gtk/gtk.h>
 
+#include "platform/gtk_init.h"
 #include "platform/trace.h"
 #include "single_instance.h"
 #include "updater_window.h"
 
-namespace {
-
-// A busy X server may refuse a new connection for a moment (EAGAIN on its
-// listening socket); a few short retries keep the updater from silently
-// skipping its check.
-bool InitGtk() {
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        if (gtk_init_check(nullptr, nullptr)) {
-            return true;
-        }
-        g_usleep(200 * 1000);
-    }
-    return false;
-}
-
-}  // namespace
-
 int main() {
-    if (!InitGtk()) {
+    if (!zv::InitGtk()) {
         ZV_TRACE("zvupdate: no display");
         return 0;
     }

@@ -15,6 +15,7 @@
 
 #include "av_core.h"
 #include "flv_scan.h"
+#include "platform/gtk_init.h"
 #include "support/process.h"
 #include "support/standin.h"
 
@@ -51,7 +52,7 @@ public:
 
 int main(int argc, char** argv) {
     const int streamSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    if (!gtk_init_check(&argc, &argv)) {
+    if (!zv::InitGtk(&argc, &argv)) {
         std::fprintf(stderr, "engine_bench: no X display\n");
         return 1;
     }

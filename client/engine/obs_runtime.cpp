@@ -11,6 +11,7 @@
 
 #include "platform/paths.h"
 #include "platform/trace.h"
+#include "platform/x_display.h"
 #include "rtmp_custom_service.h"
 
 #ifndef ZV_OBS_PLUGIN_DIR
@@ -47,7 +48,7 @@ ObsRuntime::ObsRuntime() {
     // handler would write to standard output.
     base_set_log_handler(LogHandler, nullptr);
     XInitThreads();
-    display_ = XOpenDisplay(nullptr);
+    display_ = zv::OpenXDisplay();
     if (!display_) {
         ZV_TRACE("engine: no X display; libobs not started");
         return;

@@ -6,6 +6,7 @@
 
 #include "keymap.h"
 #include "ms_window.h"
+#include "platform/gtk_init.h"
 #include "platform/trace.h"
 #include "resource_manager.h"
 #include "window_manager.h"
@@ -122,7 +123,7 @@ xApp& xApp::Instance() {
 }
 
 xApp::xApp() {
-    display_ = gtk_init_check(nullptr, nullptr);
+    display_ = zv::InitGtk();
     if (!display_) {
         ZV_TRACE("xui: no display; windows cannot be created");
     }

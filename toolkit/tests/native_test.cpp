@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include "ms_window.h"
+#include "platform/gtk_init.h"
 #include "test_support.h"
 #include "tree.h"
 #include "window.h"
@@ -14,7 +15,7 @@ using namespace testing_support;
 
 class Native : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(gtk_init_check(nullptr, nullptr)); }
+    static void SetUpTestSuite() { ASSERT_TRUE(zv::InitGtk()); }
     RegistryReset reset;
     TempDir dir;
 };

@@ -17,6 +17,7 @@
 #include <X11/Xutil.h>
 
 #include "platform/root_marker.h"
+#include "platform/x_display.h"
 #include "progress_paint.h"
 #include "support/process.h"
 #include "support/standin.h"
@@ -61,7 +62,7 @@ std::optional<std::string> FindWindow(const std::string& name, std::chrono::seco
 }
 
 Geometry WindowGeometry(const std::string& id) {
-    const auto r = zvtest::RunCommand({"xdotool", "getwindowgeometry", "--shell", id}, 10);
+    const auto r = zvtest::RunXCommand({"xdotool", "getwindowgeometry", "--shell", id}, 10);
     Geometry g;
     std::istringstream lines(r.output);
     std::string line;
@@ -87,9 +88,9 @@ Geometry WindowGeometry(const std::string& id) {
 // Presses the message box's only button with the pointer, as a user would.
 void PressBoxButton(const std::string& id) {
     const Geometry g = WindowGeometry(id);
-    zvtest::RunCommand({"xdotool", "mousemove", std::to_string(g.x + g.width / 2),
-                        std::to_string(g.y + g.height - 15), "click", "1"},
-                       10);
+    zvtest::RunXCommand({"xdotool", "mousemove", std::to_string(g.x + g.width / 2),
+                         std::to_string(g.y + g.height - 15), "click", "1"},
+                        10);
 }
 
 struct Shot {
@@ -110,7 +111,7 @@ void Screenshot(const std::string& folder, const Geometry& g, Shot& shot) {
     const std::string file = folder + "/shot.png";
     const std::string crop = std::to_string(g.width) + "x" + std::to_string(g.height) + "+" +
                              std::to_string(g.x) + "+" + std::to_string(g.y);
-    const auto r = zvtest::RunCommand({"import", "-window", "root", "-crop", crop, file}, 30);
+    const auto r = zvtest::RunXCommand({"import", "-window", "root", "-crop", crop, file}, 30);
     ASSERT_EQ(r.exitCode, 0) << r.output;
     shot.pixbuf = gdk_pixbuf_new_from_file(file.c_str(), nullptr);
     ASSERT_NE(shot.pixbuf, nullptr);
@@ -364,7 +365,7 @@ TEST_F(Zvupdate, CheckTimesOutAndASecondUpdaterLeavesAtOnce) {
 // A marker naming a window of another program (an id the X server reused)
 // does not stop the updater; one naming an updater's window does.
 TEST_F(Zvupdate, MarkerMustNameAnUpdaterWindow) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = zv::OpenXDisplay();
     ASSERT_NE(display, nullptr);
     const Window foreign =
         XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);

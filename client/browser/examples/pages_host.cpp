@@ -17,6 +17,7 @@
 
 #include "browser_app.h"
 #include "platform/endpoints.h"
+#include "platform/gtk_init.h"
 #include "platform/utf.h"
 
 namespace {
@@ -127,7 +128,10 @@ void OnAreaAllocated(GtkWidget*, GdkRectangle*, gpointer data) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    gtk_init(&argc, &argv);
+    if (!zv::InitGtk(&argc, &argv)) {
+        std::fprintf(stderr, "pages_host: cannot open the display\n");
+        return 1;
+    }
     std::string room = "8801";
     std::string chat;
     std::string gift;

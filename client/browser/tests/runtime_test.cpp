@@ -9,6 +9,7 @@
 #include <string>
 
 #include "browser_harness.h"
+#include "platform/gtk_init.h"
 #include "support/process.h"
 #include "support/standin.h"
 
@@ -20,7 +21,7 @@ using zv::browser::ViewRect;
 
 class RuntimeTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display"; }
+    static void SetUpTestSuite() { ASSERT_TRUE(zv::InitGtk()) << "no display"; }
 
     std::string Serve(const std::string& html) {
         static int serial = 0;

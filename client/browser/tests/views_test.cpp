@@ -6,6 +6,7 @@
 #include <string>
 
 #include "browser_harness.h"
+#include "platform/gtk_init.h"
 #include "support/standin.h"
 
 namespace zvtest_browser {
@@ -17,7 +18,7 @@ using zv::browser::ViewRect;
 class ViewsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display";
+        ASSERT_TRUE(zv::InitGtk()) << "no display";
         platform_ = new zvtest::StandIn();
         folder_ = new TempFolder();
         app_ = new BrowserApp(TestOptions(folder_->Path()));

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "engine_fixture.h"
+#include "platform/gtk_init.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ class EnginePreview : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = zvtest::EngineTestFolder();
-        ASSERT_TRUE(gtk_init_check(nullptr, nullptr)) << "no display";
+        ASSERT_TRUE(zv::InitGtk()) << "no display";
         window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
         area = gtk_drawing_area_new();
         // libobs presents into the area's own X window; GTK must not paint it.
