@@ -191,6 +191,37 @@ rejected=$(curl -s -X POST -d '{"errors":true}' "$API/_control/requests" |
     python3 -c 'import json,sys; print(len(json.load(sys.stdin)["requests"]))')
 [ "$rejected" = 1 ] && result ok "the stand-in logged exactly the one deliberate protocol fault" ||
     result fail "the stand-in logged $rejected protocol faults (expected 1)"
+# The scripted session: the client's exchanges and media engine against this
+# platform (sign in, logo, push address, live for a few seconds, stop), then
+# what reached the ingest.
+session_bin=${ZV_SESSION_BIN:-$root/build/tools/session/zv_session}
+if [ -x "$session_bin" ] && [ -n "${DISPLAY:-}" ]; then
+    echo "Scripted session:"
+    ffmpeg -hide_banner -loglevel error -nostdin -y \
+        -f lavfi -i testsrc2=size=1280x720:rate=25:duration=4 \
+        -f lavfi -i sine=frequency=440:sample_rate=44100:duration=4 \
+        -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -shortest "$work/clip.mp4"
+    set +e
+    ZELVIO_API_HOST=$API ZELVIO_ROUTE_HOST=$ROUTE ZELVIO_ACCOUNT_HOST=$ACCOUNT \
+        XDG_DATA_HOME=$work/session-data \
+        "$session_bin" --media "$work/clip.mp4" --seconds 5 2>"$work/session.log" | sed 's/^/    /'
+    session_rc=${PIPESTATUS[0]}
+    set -e
+    [ "$session_rc" = 0 ] && result ok "scripted session signed in, went live and stopped" ||
+        result fail "scripted session (status $session_rc): $(tail -n 3 "$work/session.log")"
+    rec=$(ls -t "$work"/ingest/recordings/live/zv*.flv 2>/dev/null | head -n 1 || true)
+    if [ -n "$rec" ]; then
+        echo "  What reached the ingest ($(basename "$rec")):"
+        ffprobe -v error -show_entries stream=codec_type,codec_name,width,height,sample_rate,channels \
+            -show_entries format=duration,size -of default=noprint_wrappers=1 "$rec" | sed 's/^/    /'
+        video=$(ffprobe -v error -select_streams v -show_entries stream=codec_name,width,height \
+            -of csv=p=0 "$rec")
+        [ "$video" = "h264,1280,720" ] && result ok "the session's stream is H.264 1280x720 with AAC" ||
+            result fail "the session's stream: '$video'"
+    else
+        result fail "no recording of the session's stream"
+    fi
+fi
 if [ "$failures" -eq 0 ]; then
     echo "Summary: all checks passed"
     exit 0
