@@ -93,7 +93,7 @@ XuiMsg MessageFromEvent(void* gdkEvent) {
             msg.lParam = point(event->button.x, event->button.y);
             break;
         case GDK_2BUTTON_PRESS:
-            msg.message = XUI_MSG_LBUTTONDBLCLK;
+            msg.message = event->button.button == 3 ? XUI_MSG_RBUTTONDBLCLK : XUI_MSG_LBUTTONDBLCLK;
             msg.lParam = point(event->button.x, event->button.y);
             break;
         case GDK_BUTTON_RELEASE:
