@@ -30,10 +30,13 @@ set +e
 
 # Private per-run state: nothing leaks into or out of the user's folders.
 state=$(mktemp -d /tmp/zelvio-test.XXXXXX)
-mkdir -p "$state"/{config,data,cache,runtime}
+mkdir -p "$state"/{config,data,cache,runtime,tmp}
 chmod 700 "$state/runtime"
 export XDG_CONFIG_HOME=$state/config XDG_DATA_HOME=$state/data XDG_CACHE_HOME=$state/cache
 export XDG_RUNTIME_DIR=$state/runtime
+# Temporary files of the programs under test (downloaded pictures, extracted
+# entries) go with the run's state.
+export TMPDIR=$state/tmp
 
 # A display number nobody uses: no lock file, no socket file and no abstract
 # socket, so no client of this run can reach another X server by mistake.
