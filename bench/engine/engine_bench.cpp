@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 
 #include "av_core.h"
@@ -59,32 +60,10 @@ int main(int argc, char** argv) {
     const std::string folder = zvtest::MakeTempFolder("zv-engine-bench-");
     setenv("XDG_DATA_HOME", (folder + "/data").c_str(), 1);
     const std::string clip = folder + "/clip.mp4";
-    const auto made = zvtest::RunCommand({"ffmpeg",
-                                          "-nostdin",
-                                          "-y",
-                                          "-loglevel",
-                                          "error",
-                                          "-f",
-                                          "lavfi",
-                                          "-i",
-                                          "testsrc2=size=1280x720:rate=25:duration=10",
-                                          "-f",
-                                          "lavfi",
-                                          "-i",
-                                          "sine=frequency=440:sample_rate=44100:duration=10",
-                                          "-c:v",
-                                          "libx264",
-                                          "-preset",
-                                          "ultrafast",
-                                          "-pix_fmt",
-                                          "yuv420p",
-                                          "-c:a",
-                                          "aac",
-                                          "-shortest",
-                                          clip},
-                                         120);
-    if (made.exitCode != 0) {
-        std::fprintf(stderr, "engine_bench: ffmpeg failed: %s\n", made.output.c_str());
+    try {
+        zvtest::MakeTestClip(clip, 10, 1280, 720);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "engine_bench: %s\n", e.what());
         return 1;
     }
 

@@ -373,4 +373,36 @@ CommandResult RunXCommand(const std::vector<std::string>& argv, double timeoutSe
     return result;
 }
 
+void MakeTestClip(const std::string& path, double seconds, int width, int height) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    const std::string duration = std::to_string(seconds);
+    const CommandResult r = RunCommand({"ffmpeg",
+                                        "-nostdin",
+                                        "-y",
+                                        "-loglevel",
+                                        "error",
+                                        "-f",
+                                        "lavfi",
+                                        "-i",
+                                        "testsrc2=size=" + size + ":rate=25:duration=" + duration,
+                                        "-f",
+                                        "lavfi",
+                                        "-i",
+                                        "sine=frequency=440:sample_rate=44100:duration=" + duration,
+                                        "-c:v",
+                                        "libx264",
+                                        "-preset",
+                                        "ultrafast",
+                                        "-pix_fmt",
+                                        "yuv420p",
+                                        "-c:a",
+                                        "aac",
+                                        "-shortest",
+                                        path},
+                                       120);
+    if (r.exitCode != 0) {
+        throw std::runtime_error("ffmpeg could not make the clip: " + r.output);
+    }
+}
+
 }  // namespace zvtest

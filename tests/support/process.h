@@ -5,6 +5,8 @@
 //                                  exit code and its merged stdout+stderr
 //   Ffprobe(file)                  ffprobe's JSON (streams + format) of a media
 //                                  file; a null Json::Value when unreadable
+//   MakeTestClip(path, ...)        ffmpeg writes a test clip (picture + tone,
+//                                  H.264 + AAC mp4) to a file
 //   PushTestStream(url, seconds)   ffmpeg pushes a generated test picture and
 //                                  tone (H.264 + AAC, FLV) to an RTMP address
 //   FreePort()                     a loopback TCP port that was free just now
@@ -45,6 +47,11 @@ Json::Value Ffprobe(const std::string& file);
 // Pushes `seconds` of a 320x240 15 fps test picture with a 440 Hz tone to an
 // RTMP address in real time. Exit code 0 when the ingest accepted all of it.
 CommandResult PushTestStream(const std::string& rtmpUrl, double seconds = 2.0);
+
+// Writes a clip of `seconds` to `path`: the testsrc2 picture at 25 fps and a
+// 440 Hz tone at 44100 Hz, H.264 + AAC in mp4. Throws std::runtime_error
+// with ffmpeg's output when it cannot be made.
+void MakeTestClip(const std::string& path, double seconds, int width, int height);
 
 // Asks the kernel for an unused loopback port (bind to port 0) and releases it.
 int FreePort();

@@ -34,34 +34,7 @@ std::string EngineTestFolder() {
 std::string MakeClip(const std::string& folder, const std::string& name, double seconds, int width,
                      int height) {
     const std::string path = folder + "/" + name;
-    const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    const std::string duration = std::to_string(seconds);
-    const CommandResult r = RunCommand({"ffmpeg",
-                                        "-nostdin",
-                                        "-y",
-                                        "-loglevel",
-                                        "error",
-                                        "-f",
-                                        "lavfi",
-                                        "-i",
-                                        "testsrc2=size=" + size + ":rate=25:duration=" + duration,
-                                        "-f",
-                                        "lavfi",
-                                        "-i",
-                                        "sine=frequency=440:sample_rate=44100:duration=" + duration,
-                                        "-c:v",
-                                        "libx264",
-                                        "-preset",
-                                        "ultrafast",
-                                        "-pix_fmt",
-                                        "yuv420p",
-                                        "-c:a",
-                                        "aac",
-                                        "-shortest",
-                                        path},
-                                       60);
-    if (r.exitCode != 0)
-        throw std::runtime_error("ffmpeg could not make the clip: " + r.output);
+    MakeTestClip(path, seconds, width, height);
     return path;
 }
 
