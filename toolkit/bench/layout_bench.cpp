@@ -9,8 +9,8 @@
 #include <new>
 #include <string>
 
-#include "layout.h"
-#include "package.h"
+#include "layout/layout.h"
+#include "res/package.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "drop_paths.h"
+#include "host/drop_paths.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
 
-#include "keymap.h"
+#include "host/keymap.h"
 
 namespace {
 

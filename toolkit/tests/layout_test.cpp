@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "layout.h"
+#include "layout/layout.h"
 
 namespace {
 

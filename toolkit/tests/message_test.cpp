@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app.h"
+#include "host/app.h"
 
 namespace {
 

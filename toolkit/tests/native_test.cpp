@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
-#include "ms_window.h"
+#include "host/ms_window.h"
 #include "platform/gtk_init.h"
 #include "test_support.h"
-#include "tree.h"
-#include "window.h"
+#include "window/tree.h"
+#include "window/window.h"
 #include "zudoz.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "package.h"
+#include "res/package.h"
 #include "test_support.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "resource_manager.h"
+#include "res/resource_manager.h"
 #include "test_support.h"
 
 namespace {

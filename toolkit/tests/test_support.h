@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "package.h"
-#include "resource_manager.h"
-#include "window_manager.h"
+#include "res/package.h"
+#include "res/resource_manager.h"
+#include "window/window_manager.h"
 
 namespace testing_support {
 

@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "test_support.h"
-#include "tree.h"
-#include "window.h"
+#include "window/tree.h"
+#include "window/window.h"
 #include "zudoz.h"
 
 namespace {

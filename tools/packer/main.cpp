@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "package.h"
+#include "res/package.h"
 
 namespace fs = std::filesystem;
 

@@ -1,13 +1,13 @@
-#include "window.h"
+#include "window/window.h"
 
 #include <algorithm>
 
-#include "layout.h"
-#include "ms_window.h"
+#include "host/ms_window.h"
+#include "layout/layout.h"
 #include "platform/trace.h"
-#include "resource_manager.h"
-#include "tree.h"
-#include "xml_attr.h"
+#include "res/resource_manager.h"
+#include "res/xml_attr.h"
+#include "window/tree.h"
 #include "zudoz.h"
 
 namespace Vcl {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "window.h"
+#include "window/window.h"
 
 class xWindowManager {
 public:

@@ -1,4 +1,4 @@
-#include "layout.h"
+#include "layout/layout.h"
 
 #include <algorithm>
 #include <climits>

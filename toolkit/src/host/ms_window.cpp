@@ -1,14 +1,14 @@
-#include "ms_window.h"
+#include "host/ms_window.h"
 
 #include <gtk/gtk.h>
 
 #include <algorithm>
 
-#include "drop_paths.h"
-#include "layout.h"
+#include "host/drop_paths.h"
+#include "layout/layout.h"
 #include "platform/trace.h"
 #include "platform/utf.h"
-#include "window.h"
+#include "window/window.h"
 #include "zudoz.h"
 
 namespace HostWin {

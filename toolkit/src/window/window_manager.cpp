@@ -1,8 +1,8 @@
-#include "window_manager.h"
+#include "window/window_manager.h"
 
 #include <algorithm>
 
-#include "ms_window.h"
+#include "host/ms_window.h"
 #include "platform/trace.h"
 
 namespace {

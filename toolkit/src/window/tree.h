@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "controls.h"
+#include "controls/controls.h"
 
 namespace Vcl {
 

@@ -1,4 +1,4 @@
-#include "xml_attr.h"
+#include "res/xml_attr.h"
 
 #include <strings.h>
 

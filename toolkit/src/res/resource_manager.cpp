@@ -1,4 +1,4 @@
-#include "resource_manager.h"
+#include "res/resource_manager.h"
 
 #include <fcntl.h>
 #include <glib.h>
@@ -10,7 +10,7 @@
 
 #include "platform/paths.h"
 #include "platform/trace.h"
-#include "xml_attr.h"
+#include "res/xml_attr.h"
 
 namespace {
 

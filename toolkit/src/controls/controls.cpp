@@ -1,14 +1,14 @@
 // Control objects: common and per-kind attributes, event delivery.
-#include "controls.h"
+#include "controls/controls.h"
 
 #include <cstring>
 
 #include "platform/trace.h"
 #include "platform/utf.h"
-#include "resource_manager.h"
-#include "tree.h"
-#include "window.h"
-#include "xml_attr.h"
+#include "res/resource_manager.h"
+#include "res/xml_attr.h"
+#include "window/tree.h"
+#include "window/window.h"
 #include "zudoz.h"
 
 namespace Vcl {

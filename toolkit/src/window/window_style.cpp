@@ -1,7 +1,7 @@
 #include <string_view>
 
-#include "window.h"
-#include "xml_attr.h"
+#include "res/xml_attr.h"
+#include "window/window.h"
 
 namespace Vcl {
 

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <set>
 
-#include "resource.h"
-#include "xml_attr.h"
+#include "res/resource.h"
+#include "res/xml_attr.h"
 
 namespace Res {
 

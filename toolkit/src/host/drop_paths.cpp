@@ -1,4 +1,4 @@
-#include "drop_paths.h"
+#include "host/drop_paths.h"
 
 #include <glib.h>
 

@@ -1,4 +1,4 @@
-#include "package.h"
+#include "res/package.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

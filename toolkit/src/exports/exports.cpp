@@ -4,11 +4,11 @@
 #include <cstring>
 #include <set>
 
-#include "app.h"
-#include "ms_window.h"
+#include "host/app.h"
+#include "host/ms_window.h"
 #include "platform/utf.h"
-#include "resource_manager.h"
-#include "window_manager.h"
+#include "res/resource_manager.h"
+#include "window/window_manager.h"
 #include "zudoz.h"
 
 namespace {

@@ -1,15 +1,15 @@
-#include "app.h"
+#include "host/app.h"
 
 #include <gtk/gtk.h>
 
 #include <memory>
 
-#include "keymap.h"
-#include "ms_window.h"
+#include "host/keymap.h"
+#include "host/ms_window.h"
 #include "platform/gtk_init.h"
 #include "platform/trace.h"
-#include "resource_manager.h"
-#include "window_manager.h"
+#include "res/resource_manager.h"
+#include "window/window_manager.h"
 
 namespace {
 

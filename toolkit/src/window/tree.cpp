@@ -1,9 +1,9 @@
-#include "tree.h"
+#include "window/tree.h"
 
 #include <algorithm>
 
 #include "platform/trace.h"
-#include "window.h"
+#include "window/window.h"
 
 namespace Vcl {
 

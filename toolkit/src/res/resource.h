@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gobject_ptr.h"
+#include "res/gobject_ptr.h"
 
 typedef struct _PangoFontDescription PangoFontDescription;
 typedef struct _GtkWidget GtkWidget;

@@ -1,4 +1,4 @@
-#include "keymap.h"
+#include "host/keymap.h"
 
 #include <gdk/gdkkeysyms.h>
 

@@ -3,9 +3,9 @@
 #include <fstream>
 
 #include "platform/utf.h"
-#include "resource.h"
-#include "resource_manager.h"
-#include "xml_attr.h"
+#include "res/resource.h"
+#include "res/resource_manager.h"
+#include "res/xml_attr.h"
 
 namespace Res {
 

@@ -2,10 +2,10 @@
 // (windowed GtkFixed) laid over the window's drawing area.
 #include <gtk/gtk.h>
 
-#include "keymap.h"
-#include "ms_window.h"
+#include "host/keymap.h"
+#include "host/ms_window.h"
 #include "platform/utf.h"
-#include "window.h"
+#include "window/window.h"
 #include "zudoz.h"
 
 namespace Vcl {

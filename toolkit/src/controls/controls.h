@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "resource.h"
+#include "res/resource.h"
 
 class HoverListener;
 class EditFocusListener;

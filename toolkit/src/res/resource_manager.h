@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "package.h"
-#include "resource.h"
+#include "res/package.h"
+#include "res/resource.h"
 
 class xResourceManager {
 public:

@@ -1,9 +1,9 @@
 #include <strings.h>
 
 #include "platform/trace.h"
-#include "resource.h"
-#include "resource_manager.h"
-#include "xml_attr.h"
+#include "res/resource.h"
+#include "res/resource_manager.h"
+#include "res/xml_attr.h"
 
 namespace Res {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "controls.h"
+#include "controls/controls.h"
 
 class WinHandler;
 class DragDropHandler;
