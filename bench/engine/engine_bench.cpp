@@ -17,6 +17,7 @@
 #include "av_core.h"
 #include "flv_scan.h"
 #include "platform/gtk_init.h"
+#include "platform/main_loop.h"
 #include "support/process.h"
 #include "support/standin.h"
 
@@ -32,14 +33,6 @@ double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-void Pump(Clock::duration d, bool (*done)(void*) = nullptr, void* arg = nullptr) {
-    const auto end = Clock::now() + d;
-    while (Clock::now() < end && !(done && done(arg))) {
-        if (!g_main_context_iteration(nullptr, FALSE))
-            g_usleep(2000);
-    }
 }
 
 class Sink : public zv::AVCoreEvent {
@@ -73,7 +66,7 @@ int main(int argc, char** argv) {
     gtk_widget_set_size_request(area, 640, 360);
     gtk_container_add(GTK_CONTAINER(window), area);
     gtk_widget_show_all(window);
-    Pump(std::chrono::milliseconds(300));
+    zv::RunLoopFor(std::chrono::milliseconds(300));
 
     zvtest::Ingest ingest;
     Sink sink;
@@ -88,7 +81,7 @@ int main(int argc, char** argv) {
     }
     core->SetMediaFile(clip.c_str(), true);
     core->ShowMediaScene();
-    Pump(std::chrono::milliseconds(500));
+    zv::RunLoopFor(std::chrono::milliseconds(500));
 
     const auto s0 = Clock::now();
     if (!core->StartStreaming(ingest.PushUrl("live", "bench"), false, "", "")) {
@@ -97,27 +90,27 @@ int main(int argc, char** argv) {
     }
     Clock::time_point connected{}, firstMedia{};
     const auto limit = s0 + std::chrono::seconds(15);
-    while (Clock::now() < limit && firstMedia == Clock::time_point{}) {
-        if (!g_main_context_iteration(nullptr, FALSE))
-            g_usleep(2000);
-        if (connected == Clock::time_point{} && sink.state == zv::StreamState::Live)
-            connected = Clock::now();
-        for (const std::string& f : ingest.Recordings("live")) {
-            if (FlvHasMedia(f))
-                firstMedia = Clock::now();
-        }
-    }
+    zv::RunLoopUntil(
+        [&] {
+            if (connected == Clock::time_point{} && sink.state == zv::StreamState::Live)
+                connected = Clock::now();
+            for (const std::string& f : ingest.Recordings("live")) {
+                if (FlvHasMedia(f))
+                    firstMedia = Clock::now();
+            }
+            return firstMedia != Clock::time_point{};
+        },
+        std::chrono::duration_cast<std::chrono::milliseconds>(limit - Clock::now()));
 
     const double cpu0 = CpuSeconds();
     const auto w0 = Clock::now();
-    Pump(std::chrono::seconds(streamSeconds));
+    zv::RunLoopFor(std::chrono::seconds(streamSeconds));
     const double cpu =
         (CpuSeconds() - cpu0) / std::chrono::duration<double>(Clock::now() - w0).count();
     const bool live = sink.state == zv::StreamState::Live;
     core->StopStreaming();
-    Pump(
-        std::chrono::seconds(3),
-        [](void* s) { return static_cast<Sink*>(s)->state == zv::StreamState::Stopped; }, &sink);
+    zv::RunLoopUntil([&] { return sink.state == zv::StreamState::Stopped; },
+                     std::chrono::seconds(3));
     zv::AVCore::Release();
     gtk_widget_destroy(window);
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "async_task.h"
+#include "platform/main_loop.h"
 #include "platform/ui_queue.h"
 
 namespace {
@@ -72,14 +73,18 @@ int main() {
             std::thread producer([&] {
                 const auto posted = Clock::now();
                 queue.Post([&, posted] {
-                    result = std::chrono::duration<double, std::micro>(Clock::now() - posted)
-                                 .count();
+                    result =
+                        std::chrono::duration<double, std::micro>(Clock::now() - posted).count();
                 });
             });
-            while (result < 0) {
-                g_main_context_iteration(context, TRUE);
-            }
+            const bool delivered =
+                zv::RunLoopUntil([&] { return result >= 0; }, std::chrono::seconds(10),
+                                 zv::LoopWait::kBlock, context);
             producer.join();
+            if (!delivered) {
+                std::fprintf(stderr, "task_latency: a hand-over never arrived\n");
+                return 1;
+            }
             handOver.push_back(result);
         }
     }

@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/temp_file.h"
+#include "support/process.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ TEST(Paths, EnsureFolderMakesParentsAndRefusesFiles) {
     WriteFile(base + "/file", "x");
     EXPECT_FALSE(zv::EnsureFolder(base + "/file"));
     EXPECT_FALSE(zv::EnsureFolder(""));
-    std::system(("rm -rf '" + base + "'").c_str());
+    zvtest::RemoveTree(base);
 }
 
 TEST(TempFile, UniqueEmptyFilesWithPrefixAndSuffix) {

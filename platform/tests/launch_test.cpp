@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/paths.h"
+#include "support/process.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ protected:
     }
     void TearDown() override {
         unsetenv("ZELVIO_OPENER");
-        std::system(("rm -rf '" + folder_ + "'").c_str());
+        zvtest::RemoveTree(folder_);
     }
     std::string folder_;
     std::string opener_;

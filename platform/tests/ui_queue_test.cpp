@@ -5,11 +5,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <vector>
+
+#include "platform/main_loop.h"
 
 namespace {
 
@@ -20,18 +23,9 @@ public:
     ~Loop() { g_main_context_unref(context_); }
     GMainContext* get() const { return context_; }
 
-    // Iterates until `done` or the deadline; true when done.
-    template <typename Pred>
-    bool RunUntil(Pred done, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            g_main_context_iteration(context_, FALSE);
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        return true;
+    // Iterates until `done` or ten seconds pass; true when done.
+    bool RunUntil(const std::function<bool()>& done) {
+        return zv::RunLoopUntil(done, std::chrono::seconds(10), zv::LoopWait::kPoll, context_);
     }
 
 private:
@@ -129,18 +123,12 @@ TEST(UiQueue, DestroyingTheQueueDropsPendingFunctionsUnrun) {
     // The captured copy was destroyed with the queue, not leaked.
     EXPECT_TRUE(watch.expired());
     // Iterating afterwards must not touch the dropped function.
-    for (int i = 0; i < 10; ++i) {
-        g_main_context_iteration(loop.get(), FALSE);
-    }
+    zv::RunLoopFor(std::chrono::milliseconds(20), zv::LoopWait::kPoll, loop.get());
     EXPECT_EQ(observed, 0);
 }
 
 TEST(UiQueue, MainQueueDispatchesOnDefaultContext) {
     bool ran = false;
     zv::PostToUi([&] { ran = true; });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!ran && std::chrono::steady_clock::now() < deadline) {
-        g_main_context_iteration(nullptr, FALSE);
-    }
-    EXPECT_TRUE(ran);
+    EXPECT_TRUE(zv::RunLoopUntil([&] { return ran; }, std::chrono::seconds(5)));
 }

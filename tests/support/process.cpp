@@ -1,12 +1,14 @@
 #include "support/process.h"
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,7 +16,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -274,9 +275,80 @@ std::string MakeTempFolder(const std::string& prefix) {
     return buffer.data();
 }
 
-void RemoveTree(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+namespace {
+
+// Empties the folder open at `folder`, working through descriptors so that a
+// symbolic link met on the way is removed as a link and never entered, even
+// if something swaps an entry for a link meanwhile. Goes on past entries it
+// cannot remove.
+void RemoveContents(int folder) {
+    const int listing = dup(folder);
+    DIR* dir = listing >= 0 ? fdopendir(listing) : nullptr;
+    if (dir == nullptr) {
+        if (listing >= 0) {
+            close(listing);
+        }
+        return;
+    }
+    // The names first: removing while reading may make readdir skip entries.
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    closedir(dir);
+    for (const std::string& name : names) {
+        if (unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT) {
+            continue;
+        }
+        if (errno == EACCES || errno == EPERM) {
+            // A folder without write permission keeps its entries.
+            fchmod(folder, S_IRWXU);
+            if (unlinkat(folder, name.c_str(), 0) == 0) {
+                continue;
+            }
+        }
+        const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+        int child = openat(folder, name.c_str(), flags);
+        if (child < 0 && errno == EACCES &&
+            fchmodat(folder, name.c_str(), S_IRWXU, AT_SYMLINK_NOFOLLOW) == 0) {
+            child = openat(folder, name.c_str(), flags);  // a folder we may not read
+        }
+        if (child < 0) {
+            continue;  // not a folder (or a link to one): nothing more to try
+        }
+        fchmod(child, S_IRWXU);
+        RemoveContents(child);
+        close(child);
+        unlinkat(folder, name.c_str(), AT_REMOVEDIR);
+    }
+}
+
+}  // namespace
+
+bool RemoveTree(const std::string& given) {
+    // "link/" would resolve the link: the trailing slashes go first.
+    std::string path = given;
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    if (path.empty() || path == "/") {
+        return false;
+    }
+    // The path itself may be a file or a link: either goes as it is.
+    if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+        const int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folder >= 0) {
+            fchmod(folder, S_IRWXU);
+            RemoveContents(folder);
+            close(folder);
+        }
+        rmdir(path.c_str());
+    }
+    struct stat st;
+    return lstat(path.c_str(), &st) != 0 && errno == ENOENT;
 }
 
 std::string FileTail(const std::string& path, size_t maxBytes) {

@@ -66,8 +66,11 @@ std::string SourceDir();
 // A fresh folder under $TMPDIR (or /tmp) named <prefix>XXXXXX.
 std::string MakeTempFolder(const std::string& prefix);
 
-// Removes a folder tree; errors are ignored.
-void RemoveTree(const std::string& path);
+// Removes a file, a link or a folder with everything in it, without a shell.
+// Links inside are removed, never followed; folders the owner made read-only
+// or unreadable are opened up first. Goes on past what it cannot remove and
+// returns true when nothing is left at `path` (also when nothing was there).
+bool RemoveTree(const std::string& path);
 
 // The last `maxBytes` of a text file (for error messages), empty if unreadable.
 std::string FileTail(const std::string& path, size_t maxBytes = 2000);

@@ -17,6 +17,7 @@
 #include "login_record.h"
 #include "platform/endpoints.h"
 #include "platform/gtk_init.h"
+#include "platform/main_loop.h"
 #include "platform/ui_queue.h"
 #include "web_login.h"
 #include "web_room.h"
@@ -47,19 +48,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         }
     }
     return argc % 2 == 1 && !options.media.empty() && options.seconds > 0;
-}
-
-// Runs the main loop until `done` or the limit; false on time-out.
-bool RunUntil(const std::function<bool()>& done, std::chrono::seconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        g_main_context_iteration(nullptr, FALSE);
-        g_usleep(2000);
-    }
-    return true;
 }
 
 // Receives the web tasks' reports on the worker thread and replays them on
@@ -139,8 +127,8 @@ int main(int argc, char** argv) {
     record.BeginAttempt(zv::LoginEndpoints::FromHosts(zv::ApiHost(), zv::RouteHost()), options.user,
                         options.password);
     AsyncTask::Start(new WebLogin(record, &session));
-    if (!RunUntil([&] { return record.LoggedIn() || !record.ErrorMessage().empty(); },
-                  std::chrono::seconds(30))) {
+    if (!zv::RunLoopUntil([&] { return record.LoggedIn() || !record.ErrorMessage().empty(); },
+                          std::chrono::seconds(30))) {
         return Fail("no answer to the login");
     }
     if (!record.LoggedIn()) {
@@ -150,7 +138,7 @@ int main(int argc, char** argv) {
     const zv::LoginReply reply = record.Reply();
     std::printf("session: signed in: %s, room %s, chat %s\n", reply.nickname.c_str(),
                 reply.roomId.c_str(), reply.chatUrl.c_str());
-    RunUntil([&] { return session.gotLogo; }, std::chrono::seconds(15));
+    zv::RunLoopUntil([&] { return session.gotLogo; }, std::chrono::seconds(15));
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), "Zelvio session preview");
@@ -159,7 +147,7 @@ int main(int argc, char** argv) {
     gtk_widget_set_app_paintable(preview, TRUE);
     gtk_container_add(GTK_CONTAINER(window), preview);
     gtk_widget_show_all(window);
-    RunUntil([&] { return gtk_widget_get_realized(preview); }, std::chrono::seconds(5));
+    zv::RunLoopUntil([&] { return gtk_widget_get_realized(preview); }, std::chrono::seconds(5));
 
     zv::AVCore* core = zv::AVCore::Instance();
     if (!core->Reset(preview, 1280, 720, &session)) {
@@ -173,7 +161,7 @@ int main(int argc, char** argv) {
     core->ShowMediaScene();
 
     AsyncTask::Start(new WebGetURL(record, session));
-    if (!RunUntil([&] { return session.gotUrl; }, std::chrono::seconds(30))) {
+    if (!zv::RunLoopUntil([&] { return session.gotUrl; }, std::chrono::seconds(30))) {
         return Fail("no answer to geturl");
     }
     if (session.pushAddress.empty()) {
@@ -182,13 +170,14 @@ int main(int argc, char** argv) {
     if (!core->StartStreaming(session.pushAddress, false, "", "")) {
         return Fail("the stream did not start");
     }
-    if (!RunUntil([&] { return session.state == zv::StreamState::Live; },
-                  std::chrono::seconds(15))) {
+    if (!zv::RunLoopUntil([&] { return session.state == zv::StreamState::Live; },
+                          std::chrono::seconds(15))) {
         return Fail("the stream did not go live");
     }
-    RunUntil([] { return false; }, std::chrono::seconds(options.seconds));
+    zv::RunLoopFor(std::chrono::seconds(options.seconds));
     core->StopStreaming();
-    RunUntil([&] { return session.state == zv::StreamState::Stopped; }, std::chrono::seconds(10));
+    zv::RunLoopUntil([&] { return session.state == zv::StreamState::Stopped; },
+                     std::chrono::seconds(10));
     zv::AVCore::Release();
     gtk_widget_destroy(window);
     std::printf("session: done, pushed to %s\n", session.pushAddress.c_str());

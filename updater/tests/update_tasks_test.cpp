@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/main_loop.h"
 #include "support/process.h"
 #include "support/standin.h"
 #include "update_tasks.h"
@@ -42,19 +43,6 @@ public:
     std::vector<Progress> progress_;
 };
 
-// Runs the default main context until `done` or the deadline.
-bool Pump(const std::function<bool()>& done, std::chrono::seconds limit = 30s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        g_main_context_iteration(nullptr, FALSE);
-        g_usleep(2000);
-    }
-    return true;
-}
-
 bool Exists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
@@ -80,7 +68,7 @@ protected:
     zu::Offer Check(const std::string& installed = "2.0.1") {
         Sink sink;
         AsyncTask::Start(new zu::CheckVersion(&sink, platform_->RouteHost(), installed, data_));
-        EXPECT_TRUE(Pump([&] { return sink.checked_; }));
+        EXPECT_TRUE(zv::RunLoopUntil([&] { return sink.checked_; }, 30s));
         return sink.offer_;
     }
 
@@ -92,7 +80,7 @@ protected:
             control = std::make_shared<zu::DownloadControl>();
         }
         AsyncTask::Start(new zu::Download(sink.get(), offer, control, stallSeconds));
-        EXPECT_TRUE(Pump([&] { return sink->downloaded_; }, 60s));
+        EXPECT_TRUE(zv::RunLoopUntil([&] { return sink->downloaded_; }, 60s));
         return sink;
     }
 
@@ -285,11 +273,11 @@ TEST_F(UpdateTasks, CancelledDownloadStopsAndCleansUp) {
     auto control = std::make_shared<zu::DownloadControl>();
     Sink sink;
     AsyncTask::Start(new zu::Download(&sink, offer, control, 30));
-    ASSERT_TRUE(
-        Pump([&] { return !sink.progress_.empty() && sink.progress_.back().received > 0; }));
+    ASSERT_TRUE(zv::RunLoopUntil(
+        [&] { return !sink.progress_.empty() && sink.progress_.back().received > 0; }, 30s));
     control->Cancel();
     EXPECT_TRUE(control->WaitFinished(5000));
-    ASSERT_TRUE(Pump([&] { return sink.downloaded_; }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return sink.downloaded_; }, 30s));
     EXPECT_FALSE(sink.ok_);
     EXPECT_FALSE(Exists(offer.installerPath));
 }

@@ -2,11 +2,13 @@
 // WebKit web process and the notices reach the view's callback.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
 #include "browser_harness.h"
 #include "platform/gtk_init.h"
+#include "platform/main_loop.h"
 #include "support/standin.h"
 
 namespace zvtest_browser {
@@ -14,6 +16,7 @@ namespace {
 
 using zv::browser::BrowserApp;
 using zv::browser::ViewRect;
+using namespace std::chrono_literals;
 
 // One runtime and one window for the whole suite keeps the number of
 // browser processes small.
@@ -82,7 +85,7 @@ TEST_F(BridgeTest, CountAndChineseReasonArriveOnTheUiThread) {
         notify("updateOnlineCount", 987654);
     </script>)",
          &cb);
-    ASSERT_TRUE(PumpUntil([&] { return cb.HasCount(kEnd); }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return cb.HasCount(kEnd); }, 20s, zv::LoopWait::kBlock));
     EXPECT_EQ(cb.counts, (std::vector<int32_t>{42, kEnd}));
     ASSERT_EQ(cb.kickouts.size(), 1u);
     EXPECT_EQ(cb.kickouts[0], u"您的直播间因违规已被关闭 🚫");
@@ -118,7 +121,7 @@ TEST_F(BridgeTest, CallsOutsideTheRulesSendNothingAndReturnUndefined) {
         notify("updateOnlineCount", 987654);
     </script>)",
          &cb);
-    ASSERT_TRUE(PumpUntil([&] { return cb.HasCount(kEnd); }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return cb.HasCount(kEnd); }, 20s, zv::LoopWait::kBlock));
     EXPECT_EQ(cb.counts, (std::vector<int32_t>{0, 0, 0, 0, 0, kEnd}));
     EXPECT_EQ(cb.kickouts, (std::vector<std::u16string>{u"", u"", u"", u"all undefined",
                                                         u"page code untouched"}));
@@ -130,12 +133,12 @@ TEST_F(BridgeTest, NotifyExistsForHeadScriptsAndAfterNavigation) {
         notify("updateOnlineCount", typeof notify === "function" ? 7 : -1);
     </script></head><body>page one</body></html>)",
                            &cb);
-    ASSERT_TRUE(PumpUntil([&] { return !cb.counts.empty(); }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return !cb.counts.empty(); }, 20s, zv::LoopWait::kBlock));
     EXPECT_EQ(cb.counts, std::vector<int32_t>{7});
     // A new document gets a new script context, and notify with it.
     webkit_web_view_load_uri(ViewIn(area),
                              Serve("<script>notify('updateOnlineCount', 8)</script>").c_str());
-    ASSERT_TRUE(PumpUntil([&] { return cb.counts.size() == 2; }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return cb.counts.size() == 2; }, 20s, zv::LoopWait::kBlock));
     EXPECT_EQ(cb.counts, (std::vector<int32_t>{7, 8}));
 }
 
@@ -151,9 +154,11 @@ TEST_F(BridgeTest, CallsFromFramesArrive) {
              foreign + R"("></iframe>)",
          &cb);
     // Notices of different frames may arrive in any order.
-    ASSERT_TRUE(PumpUntil([&] {
-        return cb.HasCount(11) && cb.HasCount(12) && cb.HasCount(13) && !cb.kickouts.empty();
-    }));
+    ASSERT_TRUE(zv::RunLoopUntil(
+        [&] {
+            return cb.HasCount(11) && cb.HasCount(12) && cb.HasCount(13) && !cb.kickouts.empty();
+        },
+        20s, zv::LoopWait::kBlock));
     EXPECT_EQ(cb.counts.size(), 3u);
     EXPECT_EQ(cb.kickouts, std::vector<std::u16string>{u"嵌套"});
 }
@@ -162,15 +167,16 @@ TEST_F(BridgeTest, ChatPageReportsAudienceAndKickout) {
     RecordingCallback chat;
     Open(platform_->RouteHost() + "/chat?roomid=8801", &chat);
     Open(platform_->RouteHost() + "/gift?roomid=8801", nullptr);  // notifies 9999
-    ASSERT_TRUE(PumpUntil([&] { return !chat.counts.empty(); }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return !chat.counts.empty(); }, 20s, zv::LoopWait::kBlock));
     Json::Value online;
     online["count"] = 42;
     platform_->Control("online", online);
-    ASSERT_TRUE(PumpUntil([&] { return chat.HasCount(42); }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return chat.HasCount(42); }, 20s, zv::LoopWait::kBlock));
     Json::Value kick;
     kick["reason"] = "您的直播内容违反了平台规定";
     platform_->Control("kickout", kick);
-    ASSERT_TRUE(PumpUntil([&] { return !chat.kickouts.empty(); }));
+    ASSERT_TRUE(
+        zv::RunLoopUntil([&] { return !chat.kickouts.empty(); }, 20s, zv::LoopWait::kBlock));
     EXPECT_EQ(chat.kickouts, std::vector<std::u16string>{u"您的直播内容违反了平台规定"});
     EXPECT_FALSE(chat.HasCount(9999)) << "a notice of the gift view reached the chat's callback";
     EXPECT_FALSE(chat.offThread);
@@ -180,7 +186,7 @@ TEST_F(BridgeTest, PagesAreAskedForInChinese) {
     RecordingCallback cb;
     const std::string url = Serve("<script>notify('kickout', navigator.language)</script>");
     Open(url, &cb);
-    ASSERT_TRUE(PumpUntil([&] { return !cb.kickouts.empty(); }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return !cb.kickouts.empty(); }, 20s, zv::LoopWait::kBlock));
     EXPECT_EQ(cb.kickouts[0], u"zh-CN");
     Json::Value filter;
     filter["path"] = url.substr(url.find("/p/"));
@@ -228,7 +234,8 @@ TEST_F(BridgeTest, ViewWithoutCallbackReportsNothing) {
     g_signal_connect(gift, "user-message-received", G_CALLBACK(&MessageCounter::Unhandled),
                      &counter);
     Show("<script>notify('updateOnlineCount', 987654)</script>", &chat);
-    const bool allArrived = PumpUntil([&] { return counter.received == 3 && chat.HasCount(kEnd); });
+    const bool allArrived = zv::RunLoopUntil(
+        [&] { return counter.received == 3 && chat.HasCount(kEnd); }, 20s, zv::LoopWait::kBlock);
     g_signal_remove_emission_hook(signal, hook);
     ASSERT_TRUE(allArrived) << "received " << counter.received;
     EXPECT_EQ(counter.unhandled, 0);
@@ -257,7 +264,7 @@ TEST_F(BridgeTest, HostilePagesCannotHurtTheClient) {
         notify("updateOnlineCount", 987654);
     </script>)",
          &cb);
-    ASSERT_TRUE(PumpUntil([&] { return cb.HasCount(kEnd); }, 60));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return cb.HasCount(kEnd); }, 60s, zv::LoopWait::kBlock));
     ASSERT_EQ(cb.kickouts.size(), 6u);
     EXPECT_EQ(cb.kickouts[0].size(), 3u * 1024 * 1024);
     EXPECT_EQ(cb.kickouts[0].find_first_not_of(u'踢'), std::u16string::npos);

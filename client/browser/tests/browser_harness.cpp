@@ -9,28 +9,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/main_loop.h"
+#include "support/process.h"
+
 namespace zvtest_browser {
-
-bool PumpUntil(const std::function<bool()>& done, double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    // Wakes the loop every 10 ms so the deadline is honoured while idle.
-    const guint tick = g_timeout_add(
-        10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-    bool result = done();
-    while (!result && std::chrono::steady_clock::now() < deadline) {
-        g_main_context_iteration(nullptr, TRUE);
-        result = done();
-    }
-    g_source_remove(tick);
-    return result;
-}
-
-void PumpFor(double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    PumpUntil([&] { return std::chrono::steady_clock::now() > deadline; }, seconds + 1);
-}
 
 void RecordingCallback::OnJsUpdateRoster(int32_t count) {
     offThread |= std::this_thread::get_id() != uiThread_;
@@ -62,7 +44,8 @@ HostWindow::HostWindow() {
     fixed_ = gtk_fixed_new();
     gtk_container_add(GTK_CONTAINER(window_), fixed_);
     gtk_widget_show_all(window_);
-    PumpUntil([&] { return gtk_widget_get_mapped(window_); }, 5);
+    zv::RunLoopUntil([&] { return gtk_widget_get_mapped(window_); }, std::chrono::seconds(5),
+                     zv::LoopWait::kBlock);
 }
 
 HostWindow::~HostWindow() {
@@ -75,12 +58,12 @@ GtkWidget* HostWindow::AddArea(int x, int y, int width, int height) {
     gtk_widget_set_size_request(area, width, height);
     gtk_fixed_put(GTK_FIXED(fixed_), area, x, y);
     gtk_widget_show(area);
-    PumpUntil(
+    zv::RunLoopUntil(
         [&] {
             return gtk_widget_get_realized(area) && gtk_widget_get_allocated_width(area) == width &&
                    gtk_widget_get_allocated_height(area) == height;
         },
-        5);
+        std::chrono::seconds(5), zv::LoopWait::kBlock);
     return area;
 }
 
@@ -156,9 +139,7 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
     if (!path_.empty() && !std::getenv("ZV_KEEP_TEST_FILES")) {
-        const std::string command = "rm -rf '" + path_ + "'";
-        int ignored = std::system(command.c_str());
-        (void)ignored;
+        zvtest::RemoveTree(path_);
     }
 }
 

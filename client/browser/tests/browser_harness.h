@@ -1,11 +1,11 @@
 #pragma once
 // Shared pieces of the browser tests: a real GTK window with hosted areas,
-// a recording WebViewCallback, main-loop pumping and the process's children.
+// a recording WebViewCallback and the process's children. The tests run the
+// loop with zv::RunLoopUntil in its blocking mode: WebKit's sources wake it.
 #include <gtk/gtk.h>
 #include <sys/types.h>
 #include <webkit2/webkit2.h>
 
-#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -15,12 +15,6 @@
 #include "web_view_callback.h"
 
 namespace zvtest_browser {
-
-// Runs the default main loop until `done` holds or `seconds` pass; returns
-// the final value of `done`.
-bool PumpUntil(const std::function<bool()>& done, double seconds = 20);
-// Runs the main loop for a while (to let stray notices arrive).
-void PumpFor(double seconds);
 
 // Records every notice and the thread it arrived on.
 class RecordingCallback : public zv::browser::WebViewCallback {

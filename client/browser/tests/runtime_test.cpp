@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <string>
 
 #include "browser_harness.h"
 #include "platform/gtk_init.h"
+#include "platform/main_loop.h"
 #include "support/process.h"
 #include "support/standin.h"
 
@@ -18,6 +20,7 @@ namespace {
 
 using zv::browser::BrowserApp;
 using zv::browser::ViewRect;
+using namespace std::chrono_literals;
 
 class RuntimeTest : public ::testing::Test {
 protected:
@@ -64,10 +67,11 @@ TEST_F(RuntimeTest, DataLivesInTheCacheFolderAcrossRuns) {
         EXPECT_FALSE(webkit_web_context_is_ephemeral(app.Context()));
         RecordingCallback cb;
         app.CreateView(area, ViewRect{0, 0, 300, 200}, store, &cb);
-        ASSERT_TRUE(PumpUntil([&] { return cb.HasCount(1); }));
+        ASSERT_TRUE(zv::RunLoopUntil([&] { return cb.HasCount(1); }, 20s, zv::LoopWait::kBlock));
         // Storage reaches the disk asynchronously.
-        ASSERT_TRUE(PumpUntil([&] { return IsFolder(cache + "/localstorage"); }, 10));
-        PumpFor(1.5);
+        ASSERT_TRUE(zv::RunLoopUntil([&] { return IsFolder(cache + "/localstorage"); }, 10s,
+                                     zv::LoopWait::kBlock));
+        zv::RunLoopFor(1500ms, zv::LoopWait::kBlock);
         app.Shutdown();
     }
     {
@@ -75,7 +79,8 @@ TEST_F(RuntimeTest, DataLivesInTheCacheFolderAcrossRuns) {
         ASSERT_TRUE(app.Initialize());
         RecordingCallback cb;
         app.CreateView(area, ViewRect{0, 0, 300, 200}, load, &cb);
-        ASSERT_TRUE(PumpUntil([&] { return !cb.kickouts.empty(); }));
+        ASSERT_TRUE(
+            zv::RunLoopUntil([&] { return !cb.kickouts.empty(); }, 20s, zv::LoopWait::kBlock));
         EXPECT_EQ(cb.kickouts[0], u"保存的值");
     }
 }
@@ -96,10 +101,12 @@ TEST_F(RuntimeTest, WorksInMemoryWhenTheCacheFolderCannotBeMade) {
         RecordingCallback cb;
         app.CreateView(area, ViewRect{0, 0, 300, 200}, run == 0 ? store : load, &cb);
         if (run == 0) {
-            ASSERT_TRUE(PumpUntil([&] { return cb.HasCount(1); }));
+            ASSERT_TRUE(
+                zv::RunLoopUntil([&] { return cb.HasCount(1); }, 20s, zv::LoopWait::kBlock));
         } else {
             // Nothing of the first run survived it.
-            ASSERT_TRUE(PumpUntil([&] { return !cb.kickouts.empty(); }));
+            ASSERT_TRUE(
+                zv::RunLoopUntil([&] { return !cb.kickouts.empty(); }, 20s, zv::LoopWait::kBlock));
             EXPECT_EQ(cb.kickouts[0], u"nothing stored");
         }
     }
@@ -118,7 +125,7 @@ TEST_F(RuntimeTest, PagesNeverGoThroughAProxy) {
     RecordingCallback cb;
     app.CreateView(area, ViewRect{0, 0, 300, 200},
                    Serve("<script>notify('updateOnlineCount', 3)</script>"), &cb);
-    const bool loaded = PumpUntil([&] { return cb.HasCount(3); });
+    const bool loaded = zv::RunLoopUntil([&] { return cb.HasCount(3); }, 20s, zv::LoopWait::kBlock);
     unsetenv("HTTP_PROXY");
     EXPECT_TRUE(loaded);
 }
@@ -139,10 +146,12 @@ TEST_F(RuntimeTest, ShutdownWithTwoLiveViewsLeavesNoBrowserProcess) {
                    &chat);
     app.CreateView(giftArea, ViewRect{0, 0, 300, 300}, platform_.RouteHost() + "/gift?roomid=77",
                    nullptr);
-    ASSERT_TRUE(PumpUntil([&] {
-        WebKitWebView* gift = ViewIn(giftArea);
-        return !chat.counts.empty() && gift && !webkit_web_view_is_loading(gift);
-    }));
+    ASSERT_TRUE(zv::RunLoopUntil(
+        [&] {
+            WebKitWebView* gift = ViewIn(giftArea);
+            return !chat.counts.empty() && gift && !webkit_web_view_is_loading(gift);
+        },
+        20s, zv::LoopWait::kBlock));
     const std::set<pid_t> running = ChildProcesses();
     ASSERT_GT(running.size(), before.size()) << "no browser process seen at all";
 
@@ -150,13 +159,14 @@ TEST_F(RuntimeTest, ShutdownWithTwoLiveViewsLeavesNoBrowserProcess) {
     EXPECT_EQ(app.LiveWindows(), 0u);
     EXPECT_EQ(ViewIn(chatArea), nullptr);
     EXPECT_EQ(ViewIn(giftArea), nullptr);
-    EXPECT_TRUE(PumpUntil([&] { return Subset(ChildProcesses(), before); }, 15))
+    EXPECT_TRUE(zv::RunLoopUntil([&] { return Subset(ChildProcesses(), before); }, 15s,
+                                 zv::LoopWait::kBlock))
         << "browser processes still running: " << ChildProcesses().size() - before.size();
 
     // After shut-down nothing starts again.
     RecordingCallback late;
     app.CreateView(chatArea, ViewRect{0, 0, 400, 300}, platform_.RouteHost() + "/gift", &late);
-    PumpFor(0.3);
+    zv::RunLoopFor(300ms, zv::LoopWait::kBlock);
     EXPECT_EQ(ViewIn(chatArea), nullptr);
     EXPECT_TRUE(late.created.empty());
     EXPECT_TRUE(Subset(ChildProcesses(), before));
@@ -194,7 +204,7 @@ import os; os.rename(sys.argv[3] + ".tmp", sys.argv[3])
 s.serve_forever()
 )";
         process_.Spawn({"python3", "-c", script, cert, key, portFile}, folder + "/https.log");
-        PumpUntil([&] { return std::ifstream(portFile).good(); }, 10);
+        zv::RunLoopUntil([&] { return std::ifstream(portFile).good(); }, 10s, zv::LoopWait::kBlock);
         std::ifstream(portFile) >> port_;
         if (port_ <= 0) {
             throw std::runtime_error("https server: " + zvtest::FileTail(folder + "/https.log"));
@@ -225,8 +235,8 @@ TEST_F(RuntimeTest, PageWithAnInvalidCertificateDoesNotLoad) {
                          return FALSE;
                      }),
                      &tlsFailed);
-    EXPECT_TRUE(PumpUntil([&] { return tlsFailed; }));
-    PumpFor(0.5);
+    EXPECT_TRUE(zv::RunLoopUntil([&] { return tlsFailed; }, 20s, zv::LoopWait::kBlock));
+    zv::RunLoopFor(500ms, zv::LoopWait::kBlock);
     EXPECT_TRUE(cb.counts.empty()) << "the page ran despite its certificate";
 }
 

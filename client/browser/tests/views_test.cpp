@@ -2,11 +2,13 @@
 // replacement of the current client, pop-ups, unusable areas.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
 #include "browser_harness.h"
 #include "platform/gtk_init.h"
+#include "platform/main_loop.h"
 #include "support/standin.h"
 
 namespace zvtest_browser {
@@ -14,6 +16,7 @@ namespace {
 
 using zv::browser::BrowserApp;
 using zv::browser::ViewRect;
+using namespace std::chrono_literals;
 
 class ViewsTest : public ::testing::Test {
 protected:
@@ -65,7 +68,7 @@ TEST_F(ViewsTest, ViewIsAChildOfItsAreaAndFollowsIt) {
     app_->CreateView(area, ViewRect{10, 20, 390, 280}, Serve("<p>视图</p>"), &cb);
     // The report comes later, from the main loop, exactly once.
     EXPECT_TRUE(cb.created.empty());
-    ASSERT_TRUE(PumpUntil([&] { return !cb.created.empty(); }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return !cb.created.empty(); }, 20s, zv::LoopWait::kBlock));
     WebKitWebView* view = ViewIn(area);
     ASSERT_NE(view, nullptr);
     GtkWidget* widget = GTK_WIDGET(view);
@@ -79,16 +82,19 @@ TEST_F(ViewsTest, ViewIsAChildOfItsAreaAndFollowsIt) {
     }
     EXPECT_EQ(w, areaWindow);
     // The area has a window of its own, so the rectangle is in its coordinates.
-    ASSERT_TRUE(PumpUntil([&] { return IsAt(widget, 10, 20, 380, 260); }, 5))
+    ASSERT_TRUE(
+        zv::RunLoopUntil([&] { return IsAt(widget, 10, 20, 380, 260); }, 5s, zv::LoopWait::kBlock))
         << AllocationOf(widget).width << "x" << AllocationOf(widget).height;
 
     host_.ResizeArea(area, 640, 480);
-    ASSERT_TRUE(PumpUntil([&] { return IsAt(widget, 10, 20, 620, 440); }, 5))
+    ASSERT_TRUE(
+        zv::RunLoopUntil([&] { return IsAt(widget, 10, 20, 620, 440); }, 5s, zv::LoopWait::kBlock))
         << AllocationOf(widget).width << "x" << AllocationOf(widget).height;
     host_.ResizeArea(area, 200, 150);
-    ASSERT_TRUE(PumpUntil([&] { return IsAt(widget, 10, 20, 180, 110); }, 5))
+    ASSERT_TRUE(
+        zv::RunLoopUntil([&] { return IsAt(widget, 10, 20, 180, 110); }, 5s, zv::LoopWait::kBlock))
         << AllocationOf(widget).width << "x" << AllocationOf(widget).height;
-    PumpFor(0.2);
+    zv::RunLoopFor(200ms, zv::LoopWait::kBlock);
     EXPECT_EQ(cb.created.size(), 1u);
 }
 
@@ -101,13 +107,15 @@ TEST_F(ViewsTest, ViewInAnAreaWithoutItsOwnWindowIsPlacedInTheArea) {
     gtk_widget_set_size_request(inner, 300, 200);
     gtk_fixed_put(GTK_FIXED(area), inner, 0, 0);
     gtk_widget_show(inner);
-    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_allocated_width(inner) == 300; }, 5));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return gtk_widget_get_allocated_width(inner) == 300; }, 5s,
+                                 zv::LoopWait::kBlock));
     app_->CreateView(inner, ViewRect{0, 0, 300, 200}, Serve("<p>x</p>"), &cb);
     WebKitWebView* view = ViewIn(inner);
     ASSERT_NE(view, nullptr);
     const GtkAllocation innerAt = AllocationOf(inner);
     ASSERT_TRUE(
-        PumpUntil([&] { return IsAt(GTK_WIDGET(view), innerAt.x, innerAt.y, 300, 200); }, 5));
+        zv::RunLoopUntil([&] { return IsAt(GTK_WIDGET(view), innerAt.x, innerAt.y, 300, 200); }, 5s,
+                         zv::LoopWait::kBlock));
 }
 
 // The main window creates its views when the toolkit lays their areas out,
@@ -131,9 +139,11 @@ TEST_F(ViewsTest, ViewCreatedWhileTheAreaIsAllocatedIsPlaced) {
         }),
         &pending);
     host_.ResizeArea(area, 320, 220);
-    ASSERT_TRUE(PumpUntil([&] { return pending.done && ViewIn(area); }, 5));
+    ASSERT_TRUE(
+        zv::RunLoopUntil([&] { return pending.done && ViewIn(area); }, 5s, zv::LoopWait::kBlock));
     GtkWidget* view = GTK_WIDGET(ViewIn(area));
-    EXPECT_TRUE(PumpUntil([&] { return IsAt(view, 0, 0, 320, 220); }, 5))
+    EXPECT_TRUE(
+        zv::RunLoopUntil([&] { return IsAt(view, 0, 0, 320, 220); }, 5s, zv::LoopWait::kBlock))
         << AllocationOf(view).width << "x" << AllocationOf(view).height;
 }
 
@@ -150,11 +160,14 @@ TEST_F(ViewsTest, SecondViewReplacesTheClientButNotTheFirstView) {
     EXPECT_EQ(app_->CurrentClient()->Callback(), &second);
     // The first view keeps its own client alive and keeps reporting to it.
     EXPECT_FALSE(firstClient.expired());
-    ASSERT_TRUE(PumpUntil([&] { return first.created.size() == 1 && second.created.size() == 1; }));
+    ASSERT_TRUE(
+        zv::RunLoopUntil([&] { return first.created.size() == 1 && second.created.size() == 1; },
+                         20s, zv::LoopWait::kBlock));
     ASSERT_NE(ViewIn(a1), nullptr);
     RunScript(ViewIn(a1), "notify('updateOnlineCount', 5)");
     RunScript(ViewIn(a2), "notify('updateOnlineCount', 6)");
-    ASSERT_TRUE(PumpUntil([&] { return first.HasCount(5) && second.HasCount(6); }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return first.HasCount(5) && second.HasCount(6); }, 20s,
+                                 zv::LoopWait::kBlock));
     EXPECT_EQ(first.counts, std::vector<int32_t>{5});
     EXPECT_EQ(second.counts, std::vector<int32_t>{6});
     // Destroying the first area takes its view and, with it, its client.
@@ -187,18 +200,20 @@ TEST_F(ViewsTest, PopupGetsItsOwnTopLevelWindow) {
     app_->CreateView(
         area, ViewRect{0, 0, 300, 200},
         Serve("<script>window.open('" + popup + "', 'pop', 'width=320,height=240')</script>"), &cb);
-    ASSERT_TRUE(PumpUntil([&] { return PopupWindows(host_.Window()).size() == 1; }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return PopupWindows(host_.Window()).size() == 1; }, 20s,
+                                 zv::LoopWait::kBlock));
     GtkWidget* top = PopupWindows(host_.Window())[0];
     EXPECT_TRUE(gtk_widget_is_toplevel(top));
     EXPECT_NE(gtk_widget_get_toplevel(GTK_WIDGET(ViewIn(area))), top);
     // The pop-up's notices go to the client of the page that opened it; its
     // creation is not reported as the view of the area.
-    ASSERT_TRUE(PumpUntil([&] { return cb.HasCount(55); }));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return cb.HasCount(55); }, 20s, zv::LoopWait::kBlock));
     EXPECT_EQ(cb.created.size(), 1u);
     EXPECT_EQ(cb.created[0], GTK_WIDGET(ViewIn(area)));
     // The page may close its pop-up again.
     RunScript(WEBKIT_WEB_VIEW(gtk_bin_get_child(GTK_BIN(top))), "window.close()");
-    EXPECT_TRUE(PumpUntil([&] { return PopupWindows(host_.Window()).empty(); }));
+    EXPECT_TRUE(zv::RunLoopUntil([&] { return PopupWindows(host_.Window()).empty(); }, 20s,
+                                 zv::LoopWait::kBlock));
 }
 
 TEST_F(ViewsTest, AreaThatCannotHoldAViewGetsNone) {
@@ -209,7 +224,7 @@ TEST_F(ViewsTest, AreaThatCannotHoldAViewGetsNone) {
     g_object_ref_sink(drawing);
     app_->CreateView(drawing, ViewRect{0, 0, 100, 100}, Serve("<p>x</p>"), &cb);
     app_->CreateView(nullptr, ViewRect{0, 0, 100, 100}, Serve("<p>x</p>"), &cb);
-    PumpFor(0.3);
+    zv::RunLoopFor(300ms, zv::LoopWait::kBlock);
     EXPECT_EQ(app_->CurrentClient(), before);
     EXPECT_EQ(app_->LiveWindows(), windows);
     EXPECT_TRUE(cb.created.empty());

@@ -1,5 +1,7 @@
 #include "engine_fixture.h"
 
+#include <glib.h>
+
 #include <cstdlib>
 
 #include "support/process.h"
@@ -85,19 +87,6 @@ bool PulseServer::Play(const std::string& file) {
                        "pulse", "default"},
                       60)
                .exitCode == 0;
-}
-
-bool RunLoopUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done() && std::chrono::steady_clock::now() < end) {
-        if (!g_main_context_iteration(nullptr, FALSE))
-            g_usleep(5000);
-    }
-    return done();
-}
-
-void RunLoopFor(std::chrono::milliseconds duration) {
-    RunLoopUntil([] { return false; }, duration);
 }
 
 bool RecordingSink::Saw(zv::StreamState state) const {

@@ -1,12 +1,9 @@
 #pragma once
 // Shared pieces of the engine's integration tests: a private data folder, test
-// media made with the ffmpeg CLI, a GLib loop runner and a sink that records
-// the stream reports.
-#include <glib.h>
+// media made with the ffmpeg CLI and a sink that records the stream reports.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,11 +22,6 @@ std::string MakeClip(const std::string& folder, const std::string& name, double 
 // A solid-colour PNG (colour as ffmpeg names it, e.g. "0xFF00FF").
 std::string MakePicture(const std::string& folder, const std::string& name, int width, int height,
                         const std::string& colour);
-
-// Runs the default main context until `done` holds or `timeout` passes;
-// returns `done()` at the end.
-bool RunLoopUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
-void RunLoopFor(std::chrono::milliseconds duration);
 
 // A private PulseAudio server with one null sink (its monitor is the default
 // source) and one null source "zvmic" (a microphone to list), reached through PULSE_SERVER. Start

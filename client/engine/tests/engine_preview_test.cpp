@@ -8,6 +8,7 @@
 
 #include "engine_fixture.h"
 #include "platform/gtk_init.h"
+#include "platform/main_loop.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ protected:
         gtk_widget_set_size_request(area, 640, 360);
         gtk_container_add(GTK_CONTAINER(window), area);
         gtk_widget_show_all(window);
-        zvtest::RunLoopUntil(
+        zv::RunLoopUntil(
             [&] {
                 return gtk_widget_get_mapped(area) && gtk_widget_get_allocated_width(area) == 640;
             },
@@ -57,7 +58,7 @@ protected:
     void TearDown() override {
         AVCore::Release();
         gtk_widget_destroy(window);
-        zvtest::RunLoopFor(50ms);
+        zv::RunLoopFor(50ms);
     }
 
     GdkPixbuf* Screenshot(const std::string& name, int width = 640, int height = 360) {
@@ -102,7 +103,7 @@ TEST_F(EnginePreview, ShowsTheComposedPictureWithTheLogoInItsCorner) {
     // Canvas 1280 x 720 scaled into 640 x 360: the logo covers x 8..108,
     // y 312..352 of the area.
     GdkPixbuf* shot = nullptr;
-    zvtest::RunLoopUntil(
+    zv::RunLoopUntil(
         [&] {
             if (shot)
                 g_object_unref(shot);
@@ -125,7 +126,7 @@ TEST_F(EnginePreview, ShowsTheComposedPictureWithTheLogoInItsCorner) {
     // Top right: (1064, 16) on the canvas, centre (582, 28) in the area.
     core->SetLogo(logo.c_str(), 2, 200, 80);
     shot = nullptr;
-    zvtest::RunLoopUntil(
+    zv::RunLoopUntil(
         [&] {
             if (shot)
                 g_object_unref(shot);
@@ -145,8 +146,7 @@ TEST_F(EnginePreview, DisplayFollowsTheWidgetSize) {
     const std::string logo = zvtest::MakePicture(folder, "resize-logo.png", 200, 80, "0xFF00FF");
     gtk_widget_set_size_request(area, 320, 180);
     gtk_window_resize(GTK_WINDOW(window), 320, 180);
-    ASSERT_TRUE(
-        zvtest::RunLoopUntil([&] { return gtk_widget_get_allocated_width(area) == 320; }, 5s));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return gtk_widget_get_allocated_width(area) == 320; }, 5s));
 
     AVCore* core = AVCore::Instance();
     ASSERT_TRUE(core->Reset(area, 1280, 720, &sink));
@@ -156,7 +156,7 @@ TEST_F(EnginePreview, DisplayFollowsTheWidgetSize) {
     const Rgb blue{0x20, 0x40, 0xC0}, magenta{0xFF, 0x00, 0xFF};
     // A quarter of the canvas: the logo's centre is at (29, 166).
     GdkPixbuf* shot = nullptr;
-    zvtest::RunLoopUntil(
+    zv::RunLoopUntil(
         [&] {
             if (shot)
                 g_object_unref(shot);
@@ -172,10 +172,9 @@ TEST_F(EnginePreview, DisplayFollowsTheWidgetSize) {
 
     // Growing the widget rescales the whole canvas into it.
     gtk_window_resize(GTK_WINDOW(window), 640, 360);
-    ASSERT_TRUE(
-        zvtest::RunLoopUntil([&] { return gtk_widget_get_allocated_width(area) == 640; }, 5s));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return gtk_widget_get_allocated_width(area) == 640; }, 5s));
     shot = nullptr;
-    zvtest::RunLoopUntil(
+    zv::RunLoopUntil(
         [&] {
             if (shot)
                 g_object_unref(shot);
@@ -209,14 +208,14 @@ TEST_F(EnginePreview, UnrealizedWidgetStopsThePreviewSafely) {
     ASSERT_TRUE(core->Reset(area, 1280, 720, &sink));
     core->ShowVideoScene();
     EXPECT_TRUE(core->HasPreview());
-    zvtest::RunLoopFor(300ms);
+    zv::RunLoopFor(300ms);
     // The window goes before the engine: the display must let go of it.
     gtk_widget_destroy(window);
     window = gtk_window_new(GTK_WINDOW_TOPLEVEL);  // for TearDown
-    zvtest::RunLoopFor(500ms);
+    zv::RunLoopFor(500ms);
     EXPECT_FALSE(core->HasPreview());
     core->ShowMediaScene();
-    zvtest::RunLoopFor(200ms);
+    zv::RunLoopFor(200ms);
     AVCore::Release();
 }
 

@@ -3,6 +3,7 @@
 #include <obs.h>
 
 #include "engine_fixture.h"
+#include "platform/main_loop.h"
 #include "support/standin.h"
 
 namespace {
@@ -40,7 +41,7 @@ TEST(EngineRelease, WithoutAnXServerEveryCallFailsSafely) {
     EXPECT_EQ(ids, std::vector<std::string>{"i"});
     EXPECT_FALSE(core->StartStreaming("rtmp://127.0.0.1:1/live/key", false, "", ""));
     core->StopStreaming();
-    zvtest::RunLoopFor(100ms);
+    zv::RunLoopFor(100ms);
     EXPECT_TRUE(sink.statuses.empty());
     AVCore::Release();
     if (!display.empty())
@@ -63,7 +64,7 @@ TEST(EngineRelease, StreamingEngineReleasesEveryAllocation) {
     core->ShowMediaScene();
     core->ToggleDesktopAudio();  // removed items must not leak either
     ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "release"), false, "", ""));
-    ASSERT_TRUE(zvtest::RunLoopUntil([&] { return sink.Saw(zv::StreamState::Live); }, 10s))
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return sink.Saw(zv::StreamState::Live); }, 10s))
         << sink.Describe();
     EXPECT_GT(bnum_allocs(), 0);
 
@@ -72,7 +73,7 @@ TEST(EngineRelease, StreamingEngineReleasesEveryAllocation) {
     EXPECT_EQ(bnum_allocs(), 0);
     // Reports queued by the old engine's output reach nobody afterwards.
     const size_t heard = sink.statuses.size();
-    zvtest::RunLoopFor(300ms);
+    zv::RunLoopFor(300ms);
     EXPECT_EQ(sink.statuses.size(), heard);
 
     // A new engine starts libobs again and works.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine_fixture.h"
+#include "platform/main_loop.h"
 
 namespace {
 
@@ -209,8 +210,8 @@ TEST_F(EngineScenes, LogoCornerPlacesTheLogoInEveryScene) {
     EXPECT_EQ(std::string(obs_data_get_string(settings, "file")), logo);
     obs_data_release(settings);
     // The image source reads the file: its size is the logo's.
-    EXPECT_TRUE(zvtest::RunLoopUntil([&] { return obs_source_get_width(source) == 200; },
-                                     std::chrono::milliseconds(3000)));
+    EXPECT_TRUE(zv::RunLoopUntil([&] { return obs_source_get_width(source) == 200; },
+                                 std::chrono::milliseconds(3000)));
     EXPECT_EQ(obs_source_get_height(source), 80u);
     obs_source_release(source);
 }

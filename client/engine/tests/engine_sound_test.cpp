@@ -7,6 +7,7 @@
 
 #include "engine_fixture.h"
 #include "levels.h"
+#include "platform/main_loop.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ protected:
     // Plays the tone into the sound server and records the highest levels.
     static Heard PlayAndListen() {
         // Sound of an earlier phase still in flight would count here.
-        EXPECT_TRUE(zvtest::RunLoopUntil(
+        EXPECT_TRUE(zv::RunLoopUntil(
             [] { return zv::g_micLevel.load() <= 0.0f && zv::g_desktopLevel.load() <= 0.0f; }, 5s));
         Heard heard;
         bool played = false;
@@ -45,7 +46,7 @@ protected:
             played = pulse->Play(tone);
             done = true;
         });
-        zvtest::RunLoopUntil(
+        zv::RunLoopUntil(
             [&] {
                 heard.mixed = std::max(heard.mixed, zv::MixedLevel());
                 heard.mic = std::max(heard.mic, zv::g_micLevel.load());
@@ -88,8 +89,7 @@ TEST_F(EngineSound, MetersFollowThePlayedSoundAndSilence) {
     EXPECT_GT(loud.mixed, 0.6f);
     EXPECT_LE(loud.mixed, 1.0f);
     // Once the tone has ended the sink is silent and the mixed level drops.
-    EXPECT_TRUE(zvtest::RunLoopUntil([] { return zv::MixedLevel() == 0.0f; }, 3s))
-        << zv::MixedLevel();
+    EXPECT_TRUE(zv::RunLoopUntil([] { return zv::MixedLevel() == 0.0f; }, 3s)) << zv::MixedLevel();
 }
 
 TEST_F(EngineSound, VolumeReachesBothMeters) {

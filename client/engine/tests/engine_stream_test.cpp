@@ -16,6 +16,7 @@
 #include <string>
 
 #include "engine_fixture.h"
+#include "platform/main_loop.h"
 #include "support/process.h"
 #include "support/standin.h"
 
@@ -130,13 +131,13 @@ protected:
     }
     void TearDown() override {
         core->StopStreaming();
-        zvtest::RunLoopUntil([] { return !zv::IsStreamActive(core->GetStreamStatus().state); }, 6s);
+        zv::RunLoopUntil([] { return !zv::IsStreamActive(core->GetStreamStatus().state); }, 6s);
     }
 
     // Waits for `state` reported after `from`; its index or -1.
     int WaitFor(StreamState state, std::chrono::milliseconds timeout, size_t from) {
         int index = -1;
-        zvtest::RunLoopUntil(
+        zv::RunLoopUntil(
             [&] {
                 index = sink.Find(state, from);
                 return index >= 0;
@@ -161,7 +162,7 @@ TEST_F(EngineStream, MediaSceneReachesTheIngestAsH264AndAac) {
     ASSERT_GE(WaitFor(StreamState::Live, 10s), 0) << sink.Describe();
     EXPECT_EQ(sink.statuses[mark].state, StreamState::Connecting) << sink.Describe();
     EXPECT_EQ(core->GetStreamStatus().state, StreamState::Live);
-    zvtest::RunLoopFor(6s);
+    zv::RunLoopFor(6s);
     core->StopStreaming();
     ASSERT_GE(WaitFor(StreamState::Stopped, 5s), 0) << sink.Describe();
     EXPECT_EQ(sink.Find(StreamState::Failed, mark), -1) << sink.Describe();
@@ -209,7 +210,7 @@ TEST_F(EngineStream, ShortAddressIsRefusedAndEightCharactersAreSplit) {
     EXPECT_EQ(before, after);  // nothing created or replaced
     obs_output_release(before);
     obs_output_release(after);
-    zvtest::RunLoopFor(100ms);
+    zv::RunLoopFor(100ms);
     EXPECT_EQ(sink.statuses.size(), mark);
 
     // 8 characters: accepted by the engine, split at the last '/', and then
@@ -276,7 +277,7 @@ TEST_F(EngineStream, SecondStartReplacesTheFirstStream) {
     // The old stream's end is not reported as this one's.
     EXPECT_EQ(sink.Find(StreamState::Stopped, secondMark), -1) << sink.Describe();
     EXPECT_EQ(sink.Find(StreamState::Failed, secondMark), -1) << sink.Describe();
-    zvtest::RunLoopFor(4s);
+    zv::RunLoopFor(4s);
 
     const std::string firstFile = Newest(ingest.Recordings("live"), "first");
     const std::string secondFile = Newest(ingest.Recordings("live"), "second");
@@ -284,7 +285,7 @@ TEST_F(EngineStream, SecondStartReplacesTheFirstStream) {
     ASSERT_FALSE(secondFile.empty());
     // Only the second stream still grows.
     const long firstSize = FileSize(firstFile), secondSize = FileSize(secondFile);
-    zvtest::RunLoopFor(2s);
+    zv::RunLoopFor(2s);
     EXPECT_EQ(FileSize(firstFile), firstSize);
     EXPECT_GT(FileSize(secondFile), secondSize);
 }
@@ -301,7 +302,7 @@ TEST_F(EngineStream, StopThenStartBuildsNewObjects) {
     ASSERT_NE(video, nullptr);
     ASSERT_NE(audio, nullptr);
     // libobs ends the encoders' capture on its own thread after the report.
-    EXPECT_TRUE(zvtest::RunLoopUntil([&] { return !obs_encoder_active(video); }, 3s));
+    EXPECT_TRUE(zv::RunLoopUntil([&] { return !obs_encoder_active(video); }, 3s));
     obs_weak_encoder_t* oldVideo = obs_encoder_get_weak_encoder(video);
     obs_weak_encoder_t* oldAudio = obs_encoder_get_weak_encoder(audio);
     obs_encoder_release(video);
@@ -333,7 +334,7 @@ TEST_F(EngineStream, LostIngestIsReportedAndRegained) {
     zvtest::Ingest ingest;
     ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "drop"), false, "", ""));
     ASSERT_GE(WaitFor(StreamState::Live, 10s), 0) << sink.Describe();
-    zvtest::RunLoopFor(3s);  // media flowing
+    zv::RunLoopFor(3s);  // media flowing
     ingest.Stop();
     const int reconnecting = WaitFor(StreamState::Reconnecting, 10s);
     ASSERT_GE(reconnecting, 0) << sink.Describe();
@@ -349,7 +350,7 @@ TEST_F(EngineStream, StopWhileReconnectingEndsPromptly) {
     zvtest::Ingest ingest;
     ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "stuck"), false, "", ""));
     ASSERT_GE(WaitFor(StreamState::Live, 10s), 0) << sink.Describe();
-    zvtest::RunLoopFor(3s);
+    zv::RunLoopFor(3s);
     ingest.Stop();
     const int reconnecting = WaitFor(StreamState::Reconnecting, 10s);
     ASSERT_GE(reconnecting, 0) << sink.Describe();
@@ -365,7 +366,7 @@ TEST_F(EngineStream, StopWhileReconnectingEndsPromptly) {
     EXPECT_LT(sink.times[stopped] - before, std::chrono::milliseconds(AVCore::kStopGraceMs + 1000));
     // Nothing more happens afterwards: no further reconnect attempts.
     const size_t after = sink.statuses.size();
-    zvtest::RunLoopFor(1s);
+    zv::RunLoopFor(1s);
     EXPECT_EQ(sink.statuses.size(), after) << sink.Describe();
 }
 
@@ -373,14 +374,14 @@ TEST_F(EngineStream, StopWithAnUnresponsiveIngestIsBounded) {
     zvtest::Ingest ingest;
     ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "hung"), false, "", ""));
     ASSERT_GE(WaitFor(StreamState::Live, 10s), 0) << sink.Describe();
-    zvtest::RunLoopFor(3s);
+    zv::RunLoopFor(3s);
     // The ingest stops reading but keeps the connection open.
     std::ifstream pidFile(ingest.Folder() + "/nginx.pid");
     pid_t pid = 0;
     pidFile >> pid;
     ASSERT_GT(pid, 0);
     ASSERT_EQ(kill(pid, SIGSTOP), 0);
-    zvtest::RunLoopFor(3s);
+    zv::RunLoopFor(3s);
 
     const auto before = std::chrono::steady_clock::now();
     core->StopStreaming();
@@ -405,7 +406,7 @@ TEST_F(EngineStream, StopWithAnUnresponsiveIngestIsBounded) {
 TEST_F(EngineStream, StopWhileConnectingToASilentIngestIsBounded) {
     SilentListener silent;
     ASSERT_TRUE(core->StartStreaming(silent.PushUrl("silent"), false, "", ""));
-    zvtest::RunLoopFor(500ms);
+    zv::RunLoopFor(500ms);
     ASSERT_EQ(core->GetStreamStatus().state, StreamState::Connecting) << sink.Describe();
 
     const auto before = std::chrono::steady_clock::now();
@@ -431,13 +432,13 @@ TEST_F(EngineStream, StopWhileReconnectingToASilentIngestIsBounded) {
     const int port = ingest->Port();
     ASSERT_TRUE(core->StartStreaming(ingest->PushUrl("live", "mute"), false, "", ""));
     ASSERT_GE(WaitFor(StreamState::Live, 10s), 0) << sink.Describe();
-    zvtest::RunLoopFor(2s);
+    zv::RunLoopFor(2s);
     ingest.reset();
     const int reconnecting = WaitFor(StreamState::Reconnecting, 10s);
     ASSERT_GE(reconnecting, 0) << sink.Describe();
     // The next attempt reaches a server that never answers the handshake.
     SilentListener silent(port);
-    zvtest::RunLoopFor(std::chrono::seconds(sink.statuses[reconnecting].retryDelaySec) + 1500ms);
+    zv::RunLoopFor(std::chrono::seconds(sink.statuses[reconnecting].retryDelaySec) + 1500ms);
     ASSERT_EQ(core->GetStreamStatus().state, StreamState::Reconnecting) << sink.Describe();
 
     const auto before = std::chrono::steady_clock::now();
@@ -453,7 +454,7 @@ TEST_F(EngineStream, StopWhileReconnectingToASilentIngestIsBounded) {
 TEST_F(EngineStream, NewStartWhileConnectingToASilentIngestIsPrompt) {
     SilentListener silent;
     ASSERT_TRUE(core->StartStreaming(silent.PushUrl("silent"), false, "", ""));
-    zvtest::RunLoopFor(500ms);
+    zv::RunLoopFor(500ms);
     ASSERT_EQ(core->GetStreamStatus().state, StreamState::Connecting) << sink.Describe();
 
     zvtest::Ingest ingest;
@@ -487,7 +488,7 @@ TEST_F(EngineStream, UnusableAddressesEndAsFailedWithoutCrashing) {
         EXPECT_EQ(before, after) << address;
         obs_output_release(before);
         obs_output_release(after);
-        zvtest::RunLoopFor(200ms);
+        zv::RunLoopFor(200ms);
         EXPECT_EQ(sink.statuses.size(), from) << address;
     }
 }
