@@ -94,7 +94,7 @@ bool BrowserApp::Initialize() {
     }
     const std::string dataFolder = options_.dataFolder.empty() ? DataFolder() : options_.dataFolder;
     const std::string cache = JoinPath(dataFolder, kCacheFolderName);
-    GObjectPtr<WebKitWebsiteDataManager> manager;
+    zv::GObjectPtr<WebKitWebsiteDataManager> manager;
     if (!dataFolder.empty() && EnsureFolder(cache)) {
         cacheFolder_ = cache;
         manager.reset(webkit_website_data_manager_new(

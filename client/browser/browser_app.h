@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gobject_ptr.h"
+#include "platform/gobject_ptr.h"
 #include "view_rect.h"
 #include "web_view_callback.h"
 #include "web_view_handler.h"
@@ -66,7 +66,7 @@ private:
     static void OnWindowDestroyed(GtkWidget* window, void* self);
 
     BrowserOptions options_;
-    GObjectPtr<WebKitWebContext> context_;
+    zv::GObjectPtr<WebKitWebContext> context_;
     std::string cacheFolder_;
     std::string extensionFolder_;
     std::shared_ptr<WebViewHandler> current_;
