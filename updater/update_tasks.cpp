@@ -1,12 +1,12 @@
 #include "update_tasks.h"
 
-#include <curl/curl.h>
 #include <glib.h>
 
 #include <chrono>
 #include <cstdio>
 #include <memory>
 
+#include "http_transport.h"
 #include "platform/paths.h"
 #include "platform/trace.h"
 #include "platform/ui_queue.h"
@@ -17,17 +17,7 @@ namespace zv::updater {
 
 namespace {
 
-struct CurlCleanup {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
-};
-using Curl = std::unique_ptr<CURL, CurlCleanup>;
-
-size_t AppendToString(char* data, size_t size, size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
-}
-
-int32_t Low32(curl_off_t value) {
+int32_t Low32(int64_t value) {
     return static_cast<int32_t>(static_cast<uint32_t>(value));
 }
 
@@ -44,23 +34,17 @@ void CheckVersion::Run() {
     const std::string url = CheckVersionUrl(routeHost_, installedVersion_);
     ZV_TRACE("CheckVersion: url=%s", url.c_str());
     std::string body;
-    CURLcode rc = CURLE_FAILED_INIT;
+    HttpResult result;
     {
-        Curl curl(curl_easy_init());
-        if (curl) {
-            const std::string userPwd = RoomControlUserPwd();
-            curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
-            curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &AppendToString);
-            curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &body);
-            curl_easy_setopt(curl.get(), CURLOPT_USERPWD, userPwd.c_str());
-            curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, kTimeoutSeconds);
-            curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-            rc = curl_easy_perform(curl.get());
-        }
+        HttpTransport transport;
+        HttpLimits limits = transport.Limits();
+        limits.totalSeconds = kTimeoutSeconds;
+        transport.SetLimits(limits);
+        result = transport.Fetch({.url = url, .credentials = RoomControlUserPwd()}, body);
     }
     Offer offer;
-    if (rc != CURLE_OK) {
-        ZV_TRACE("CheckVersion: transfer failed: %s", curl_easy_strerror(rc));
+    if (!result.ok) {
+        ZV_TRACE("CheckVersion: transfer failed: %s", result.error.c_str());
     } else {
         const CheckReply reply = ReadCheckReply(body);
         if (reply.offered) {
@@ -102,45 +86,52 @@ Download::Download(UpdateSink* sink, Offer offer, std::shared_ptr<DownloadContro
 
 namespace {
 
-struct TransferState {
-    FILE* file = nullptr;
-    GChecksum* checksum = nullptr;
-    bool writeFailed = false;
-    UpdateSink* sink = nullptr;
-    DownloadControl* control = nullptr;
-    std::chrono::steady_clock::time_point lastPost{};
-    bool posted = false;
+// Writes the installer file and its checksum as the body arrives, and
+// reports progress to the window at a bounded rate.
+class InstallerSink : public HttpSink {
+public:
+    InstallerSink(FILE* file, GChecksum* checksum, UpdateSink* sink, DownloadControl* control)
+        : file_(file), checksum_(checksum), sink_(sink), control_(control) {}
+
+    bool Write(const char* data, size_t size) override {
+        if (std::fwrite(data, 1, size, file_) != size) {
+            writeFailed_ = true;
+            return false;  // aborts the transfer
+        }
+        g_checksum_update(checksum_, reinterpret_cast<const guchar*>(data),
+                          static_cast<gssize>(size));
+        return true;
+    }
+
+    bool Progress(int64_t total, int64_t received) override {
+        if (control_ != nullptr && control_->Cancelled()) {
+            return false;  // aborts the transfer
+        }
+        // A bounded rate: the window repaints on every message.
+        const auto now = std::chrono::steady_clock::now();
+        if (posted_ && now - lastPost_ < std::chrono::milliseconds(100)) {
+            return true;
+        }
+        posted_ = true;
+        lastPost_ = now;
+        UpdateSink* sink = sink_;
+        const int32_t totalBytes = Low32(total), receivedBytes = Low32(received);
+        PostToUi(
+            [sink, totalBytes, receivedBytes] { sink->OnProgress(totalBytes, receivedBytes); });
+        return true;
+    }
+
+    bool WriteFailed() const { return writeFailed_; }
+
+private:
+    FILE* file_;
+    GChecksum* checksum_;
+    UpdateSink* sink_;
+    DownloadControl* control_;
+    bool writeFailed_ = false;
+    std::chrono::steady_clock::time_point lastPost_{};
+    bool posted_ = false;
 };
-
-size_t WriteBlock(char* data, size_t size, size_t count, void* self) {
-    auto* t = static_cast<TransferState*>(self);
-    const size_t bytes = size * count;
-    if (std::fwrite(data, 1, bytes, t->file) != bytes) {
-        t->writeFailed = true;
-        return 0;  // aborts the transfer
-    }
-    g_checksum_update(t->checksum, reinterpret_cast<const guchar*>(data),
-                      static_cast<gssize>(bytes));
-    return bytes;
-}
-
-int Progress(void* self, curl_off_t total, curl_off_t received, curl_off_t, curl_off_t) {
-    auto* t = static_cast<TransferState*>(self);
-    if (t->control != nullptr && t->control->Cancelled()) {
-        return 1;  // aborts the transfer
-    }
-    // A bounded rate: the window repaints on every message.
-    const auto now = std::chrono::steady_clock::now();
-    if (t->posted && now - t->lastPost < std::chrono::milliseconds(100)) {
-        return 0;
-    }
-    t->posted = true;
-    t->lastPost = now;
-    UpdateSink* sink = t->sink;
-    const int32_t totalBytes = Low32(total), receivedBytes = Low32(received);
-    PostToUi([sink, totalBytes, receivedBytes] { sink->OnProgress(totalBytes, receivedBytes); });
-    return 0;
-}
 
 }  // namespace
 
@@ -172,41 +163,26 @@ bool Download::Transfer(bool& opened) {
     opened = true;
     std::unique_ptr<GChecksum, decltype(&g_checksum_free)> checksum(
         g_checksum_new(G_CHECKSUM_SHA256), &g_checksum_free);
-    Curl curl(curl_easy_init());
-    if (!curl) {
-        return false;
+    InstallerSink installer(file.get(), checksum.get(), sink_, control_.get());
+    HttpResult result;
+    {
+        HttpTransport transport;
+        HttpLimits limits = transport.Limits();
+        limits.connectSeconds = kConnectSeconds;
+        limits.stallSeconds = stallSeconds_;
+        transport.SetLimits(limits);
+        // An error page is never saved as the installer.
+        result =
+            transport.Stream({.url = offer_.downloadUrl, .failOnErrorStatus = true}, installer);
     }
-    TransferState t;
-    t.file = file.get();
-    t.checksum = checksum.get();
-    t.sink = sink_;
-    t.control = control_.get();
-    curl_easy_setopt(curl.get(), CURLOPT_URL, offer_.downloadUrl.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &WriteBlock);
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &t);
-    curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, &Progress);
-    curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &t);
-    // An error page is never saved as the installer.
-    curl_easy_setopt(curl.get(), CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
-    curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_TIME, stallSeconds_);
-    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    const CURLcode rc = curl_easy_perform(curl.get());
-    long status = 0;
-    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
-    curl_off_t total = -1, received = 0;
-    curl_easy_getinfo(curl.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
-    curl_easy_getinfo(curl.get(), CURLINFO_SIZE_DOWNLOAD_T, &received);
-    curl.reset();
+    const long status = result.status;
     const bool flushed = std::fflush(file.get()) == 0 && !std::ferror(file.get());
     file.reset();
-    if (rc != CURLE_OK) {
-        ZV_TRACE("Download: transfer failed: %s (status %ld)", curl_easy_strerror(rc), status);
+    if (!result.ok) {
+        ZV_TRACE("Download: transfer failed: %s (status %ld)", result.error.c_str(), status);
         return false;
     }
-    if (status < 200 || status > 299 || t.writeFailed || !flushed) {
+    if (status < 200 || status > 299 || installer.WriteFailed() || !flushed) {
         ZV_TRACE("Download: status %ld, write %s", status, flushed ? "ok" : "failed");
         return false;
     }
@@ -216,7 +192,8 @@ bool Download::Transfer(bool& opened) {
     }
     // The last figures always reach the window, whatever the rate limit held back.
     UpdateSink* sink = sink_;
-    const int32_t totalBytes = Low32(total < 0 ? 0 : total), receivedBytes = Low32(received);
+    const int32_t totalBytes = Low32(result.announced < 0 ? 0 : result.announced),
+                  receivedBytes = Low32(result.received);
     PostToUi([sink, totalBytes, receivedBytes] { sink->OnProgress(totalBytes, receivedBytes); });
     return true;
 }

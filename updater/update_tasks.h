@@ -42,6 +42,7 @@ public:
                  std::string dataFolder);
     void Run() override;
 
+    // The whole check, connection and reply, must end within this.
     static constexpr long kTimeoutSeconds = 10;
 
 private:

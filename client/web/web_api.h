@@ -1,7 +1,8 @@
 #pragma once
-// The client's HTTP transport: one blocking request per object over a libcurl
-// easy handle, the whole reply body collected in `response`. Platform tasks
-// derive from it (first base) and from AsyncTask.
+// The client's side of the HTTP transport (zv::HttpTransport, whose limits
+// and URL handling apply): one blocking request at a time, the reply body
+// appended to `response`. Platform tasks derive from it (first base) and from
+// AsyncTask.
 //
 // A request returns true exactly when the transfer completed; the HTTP status
 // is not looked at, so an error page counts as success with its body kept.
@@ -11,14 +12,14 @@
 // broken server cannot exhaust memory. TLS certificate and host-name checks
 // are on. URLs are sent as given, except that bytes which cannot stand in an
 // HTTP request line (controls, space, DEL, non-ASCII) are percent-encoded.
-#include <curl/curl.h>
-
 #include <string>
+
+#include "http_transport.h"
 
 class WebApi {
 public:
-    WebApi();
-    virtual ~WebApi();
+    WebApi() = default;
+    virtual ~WebApi() = default;
     WebApi(const WebApi&) = delete;
     WebApi& operator=(const WebApi&) = delete;
 
@@ -31,20 +32,16 @@ public:
 
     // Percent-encodes every byte except unreserved ASCII (A-Z a-z 0-9 - . _ ~);
     // space becomes %20. Empty for empty input or when there is no handle.
-    std::string Escape(const std::string& text);
+    std::string Escape(const std::string& text) { return transport_.Escape(text); }
 
     // Limits, adjustable by tests (seconds).
     void SetTimeLimits(long connectSeconds, long stallSeconds);
-    void SetResponseLimit(size_t bytes) { responseLimit_ = bytes; }
+    void SetResponseLimit(size_t bytes);
 
-    CURL* handle = nullptr;
     std::string response;
 
 private:
-    bool Perform();
-    static size_t Append(char* data, size_t size, size_t count, void* self);
+    bool Perform(const zv::HttpRequest& request);
 
-    long connectTimeout_ = 10;
-    long stallTime_ = 30;
-    size_t responseLimit_ = size_t{32} << 20;
+    zv::HttpTransport transport_;
 };

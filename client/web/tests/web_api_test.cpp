@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "loopback_server.h"
+#include "support/loopback_server.h"
 
 using zvtest::LoopbackServer;
 using zvtest::ReceivedRequest;
