@@ -43,11 +43,13 @@ std::unique_ptr<Vcl::TreeNode> Build(int& budget, int depth) {
     node->control = std::make_unique<Vcl::Layer>();
     Vcl::Layer& c = *node->control;
     c.node = node.get();
-    c.layout = depth % 3 == 2 ? Vcl::LayoutGrid : depth % 2;
-    c.layoutItem = budget % 3 == 0 ? Vcl::ItemExpand : Vcl::ItemFixed;
-    c.align = budget % 5 == 0 ? Vcl::AlignCenter : Vcl::AlignExpand;
-    c.width = 40 + budget % 17;
-    c.height = 20 + budget % 13;
+    c.layout = depth % 3 == 2 ? Vcl::LayoutMode::Grid
+               : depth % 2    ? Vcl::LayoutMode::Vertical
+                              : Vcl::LayoutMode::Horizontal;
+    c.layoutItem = budget % 3 == 0 ? Vcl::LayoutItem::Expand : Vcl::LayoutItem::Fixed;
+    c.align = budget % 5 == 0 ? Vcl::Align::Center : Vcl::Align::Expand;
+    c.rect.width = 40 + budget % 17;
+    c.rect.height = 20 + budget % 13;
     --budget;
     if (depth < 6) {
         for (int i = 0; i < 6 && budget > 0; ++i) {
@@ -70,15 +72,15 @@ int main(int argc, char** argv) {
     int budget = controls;
     auto root = Build(budget, 0);
     const int built = controls - budget;
-    root->control->width = 1920;
-    root->control->height = 1080;
+    root->control->rect.width = 1920;
+    root->control->rect.height = 1080;
 
     Vcl::LayoutNode(*root);  // warm-up
     const int passes = 200;
     size_t before = g_allocations;
     auto t0 = Clock::now();
     for (int i = 0; i < passes; ++i) {
-        root->control->width = 1920 - (i % 7);
+        root->control->rect.width = 1920 - (i % 7);
         Vcl::LayoutNode(*root);
     }
     auto t1 = Clock::now();
@@ -90,13 +92,13 @@ int main(int argc, char** argv) {
         built, perPass, perPass * 1e6 / built, allocations, passes);
 
     // Package: 2000 entries of 4 KiB in memory.
-    xPackageWriter writer;
+    Res::xPackageWriter writer;
     for (int i = 0; i < 2000; ++i) {
         writer.add("entry/" + std::to_string(i) + ".png", std::vector<uint8_t>(4096, uint8_t(i)));
     }
     auto bytes = writer.build();
     auto t2 = Clock::now();
-    xPackage package;
+    Res::xPackage package;
     bool opened = package.openBytes(*bytes);
     auto t3 = Clock::now();
     size_t read = 0;

@@ -14,7 +14,7 @@
 namespace fuzz {
 
 int PackageOne(const uint8_t* data, size_t size) {
-    xPackage p;
+    Res::xPackage p;
     if (!p.openBytes(std::vector<uint8_t>(data, data + size))) {
         return p.entries().empty() ? 0 : -1;
     }
@@ -35,7 +35,7 @@ namespace {
 // The registry every window input builds against, made once per process.
 bool PrepareRegistry() {
     static bool ready = [] {
-        xPackageWriter w;
+        Res::xPackageWriter w;
         w.add("resource.xml", std::string("<resources><resource>"
                                           "<res id=\"s\" type=\"string\">text</res>"
                                           "<res id=\"c\" type=\"color\" color=\"#102030\"/>"
@@ -53,7 +53,7 @@ bool PrepareRegistry() {
             return false;
         }
         close(fd);
-        bool ok = w.write(path) && xResourceManager::Instance().loadMain(path, "");
+        bool ok = w.write(path) && Res::xResourceManager::Instance().loadMain(path, "");
         unlink(path);  // the package stays open
         return ok;
     }();
@@ -78,8 +78,9 @@ int WindowXmlOne(const uint8_t* data, size_t size) {
     if (!PrepareRegistry()) {
         return 0;
     }
-    auto& manager = xWindowManager::Instance();
-    manager.buildAll(std::string(reinterpret_cast<const char*>(data), size));
+    auto& manager = Vcl::xWindowManager::Instance();
+    manager.buildAll(std::string(reinterpret_cast<const char*>(data), size),
+                     Res::xResourceManager::Instance());
     int result = 0;
     for (const auto& w : manager.windows()) {
         for (const auto& [name, control] : w->names) {
@@ -88,7 +89,7 @@ int WindowXmlOne(const uint8_t* data, size_t size) {
             }
         }
     }
-    xWindowManager::Destroy();
+    Vcl::xWindowManager::Destroy();
     return result;
 }
 

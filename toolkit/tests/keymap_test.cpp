@@ -20,7 +20,7 @@ TEST(KeyMap, GdkKeysBecomeWindowsVirtualKeys) {
         {GDK_KEY_Home, 0x24},    {GDK_KEY_dead_acute, 0},   {0xFFFFFF, 0},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(xui::VirtualKeyFromKeyval(c.keyval), c.vk) << std::hex << c.keyval;
+        EXPECT_EQ(HostWin::VirtualKeyFromKeyval(c.keyval), c.vk) << std::hex << c.keyval;
     }
 }
 

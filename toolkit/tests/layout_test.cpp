@@ -19,7 +19,7 @@ std::ostream& operator<<(std::ostream& os, const Rect& r) {
 }
 
 Rect R(const Layer& c) {
-    return {c.x, c.y, c.width, c.height};
+    return {c.rect.x, c.rect.y, c.rect.width, c.rect.height};
 }
 
 // Counts placed() calls; scroll panels record when theirs ran.
@@ -39,12 +39,12 @@ struct Tree {
         return n;
     }
     Layer& parent() { return *root->control; }
-    Probe& add(int w, int h, int item = ItemFixed, int align = AlignExpand,
+    Probe& add(int w, int h, LayoutItem item = LayoutItem::Fixed, Align align = Align::Expand,
                TreeNode* under = nullptr) {
         TreeNode* p = under ? under : root.get();
         auto probe = std::make_unique<Probe>();
-        probe->width = w;
-        probe->height = h;
+        probe->rect.width = w;
+        probe->rect.height = h;
         probe->layoutItem = item;
         probe->align = align;
         probe->parent = p->control.get();
@@ -53,20 +53,20 @@ struct Tree {
         p->children.back()->parent = p;
         return ref;
     }
-    void frame(int x, int y, int w, int h, int layout) {
-        parent().x = x, parent().y = y, parent().width = w, parent().height = h;
+    void frame(int x, int y, int w, int h, LayoutMode layout) {
+        parent().rect.x = x, parent().rect.y = y, parent().rect.width = w, parent().rect.height = h;
         parent().layout = layout;
     }
 };
 
 TEST(Layout, VerticalSplitsFreeSpaceWithTheRemainderToTheFirstExpandingChild) {
     Tree t;
-    t.frame(0, 0, 50, 100, LayoutVertical);
+    t.frame(0, 0, 50, 100, LayoutMode::Vertical);
     auto& a = t.add(10, 20);
-    auto& e1 = t.add(0, 0, ItemExpand);
+    auto& e1 = t.add(0, 0, LayoutItem::Expand);
     auto& b = t.add(10, 30);
-    auto& e2 = t.add(0, 0, ItemExpand);
-    auto& e3 = t.add(0, 0, ItemExpand);
+    auto& e2 = t.add(0, 0, LayoutItem::Expand);
+    auto& e3 = t.add(0, 0, LayoutItem::Expand);
     LayoutNode(*t.root);
     EXPECT_EQ(R(a), (Rect{0, 0, 50, 20}));
     EXPECT_EQ(R(e1), (Rect{0, 20, 50, 18}));
@@ -82,9 +82,9 @@ TEST(Layout, VerticalSplitsFreeSpaceWithTheRemainderToTheFirstExpandingChild) {
 
 TEST(Layout, SingleExpandingChildTakesAllFreeSpaceEvenWhenNegative) {
     Tree t;
-    t.frame(0, 0, 100, 40, LayoutHorizontal);
+    t.frame(0, 0, 100, 40, LayoutMode::Horizontal);
     auto& a = t.add(30, 0);
-    auto& e = t.add(0, 0, ItemExpand);
+    auto& e = t.add(0, 0, LayoutItem::Expand);
     auto& b = t.add(90, 0);
     LayoutNode(*t.root);
     EXPECT_EQ(R(e), (Rect{30, 0, -20, 40}));
@@ -94,24 +94,24 @@ TEST(Layout, SingleExpandingChildTakesAllFreeSpaceEvenWhenNegative) {
 
 TEST(Layout, NegativeFreeSpaceSplitsWithTruncatingDivision) {
     Tree t;
-    t.frame(0, 0, 10, 0, LayoutHorizontal);
+    t.frame(0, 0, 10, 0, LayoutMode::Horizontal);
     t.add(15, 0);
-    auto& e1 = t.add(0, 0, ItemExpand);
-    auto& e2 = t.add(0, 0, ItemExpand);
+    auto& e1 = t.add(0, 0, LayoutItem::Expand);
+    auto& e2 = t.add(0, 0, LayoutItem::Expand);
     LayoutNode(*t.root);
-    EXPECT_EQ(e1.width, -3);  // -5 / 2 = -2, remainder -1 to the first
-    EXPECT_EQ(e2.width, -2);
+    EXPECT_EQ(e1.rect.width, -3);  // -5 / 2 = -2, remainder -1 to the first
+    EXPECT_EQ(e2.rect.width, -2);
 }
 
 TEST(Layout, HiddenChildrenNeitherTakeSpaceNorMove) {
     Tree t;
-    t.frame(0, 0, 100, 20, LayoutHorizontal);
+    t.frame(0, 0, 100, 20, LayoutMode::Horizontal);
     auto& a = t.add(10, 0);
     auto& hidden = t.add(40, 7);
     hidden.visible = false;
-    hidden.x = 77, hidden.y = 66;
-    auto& grandchild = t.add(5, 5, ItemFixed, AlignExpand, hidden.node);
-    auto& e = t.add(0, 0, ItemExpand);
+    hidden.rect.x = 77, hidden.rect.y = 66;
+    auto& grandchild = t.add(5, 5, LayoutItem::Fixed, Align::Expand, hidden.node);
+    auto& e = t.add(0, 0, LayoutItem::Expand);
     LayoutNode(*t.root);
     EXPECT_EQ(R(a), (Rect{0, 0, 10, 20}));
     EXPECT_EQ(R(e), (Rect{10, 0, 90, 20}));
@@ -123,11 +123,11 @@ TEST(Layout, HiddenChildrenNeitherTakeSpaceNorMove) {
 
 TEST(Layout, MarginsAndScrollOffsetMoveTheChildrensArea) {
     Tree t;
-    t.frame(100, 200, 60, 50, LayoutVertical);
+    t.frame(100, 200, 60, 50, LayoutMode::Vertical);
     t.parent().ml = 5, t.parent().mr = 7, t.parent().mt = 3, t.parent().mb = 9;
     t.parent().scrollY = -10;
     auto& a = t.add(0, 8);
-    auto& e = t.add(0, 0, ItemExpand);
+    auto& e = t.add(0, 0, LayoutItem::Expand);
     LayoutNode(*t.root);
     EXPECT_EQ(R(a), (Rect{105, 193, 48, 8}));
     EXPECT_EQ(R(e), (Rect{105, 201, 48, 30}));  // 50 - 3 - 9 - 8
@@ -139,7 +139,7 @@ TEST(Layout, GridUsesTwoToFiveColumnsAndSquareCells) {
     } cases[] = {{1, 2}, {4, 2}, {5, 3}, {9, 3}, {10, 4}, {16, 4}, {17, 5}, {30, 5}};
     for (const auto& c : cases) {
         Tree t;
-        t.frame(10, 20, 300, 300, LayoutGrid);
+        t.frame(10, 20, 300, 300, LayoutMode::Grid);
         std::vector<Probe*> kids;
         for (int i = 0; i < c.n; ++i) {
             kids.push_back(&t.add(1, 1));
@@ -155,7 +155,7 @@ TEST(Layout, GridUsesTwoToFiveColumnsAndSquareCells) {
 
 TEST(Layout, GridWithFiveChildrenMatchesTheWorkedExample) {
     Tree t;
-    t.frame(0, 0, 300, 300, LayoutGrid);
+    t.frame(0, 0, 300, 300, LayoutMode::Grid);
     std::vector<Probe*> kids;
     for (int i = 0; i < 5; ++i)
         kids.push_back(&t.add(0, 0));
@@ -171,11 +171,11 @@ TEST(Layout, GridWithFiveChildrenMatchesTheWorkedExample) {
 
 TEST(Layout, GridLeavesAlignedChildrenWhereTheyWereButLaysThemOut) {
     Tree t;
-    t.frame(0, 0, 200, 200, LayoutGrid);
-    auto& centred = t.add(30, 30, ItemFixed, AlignCenter);
-    centred.x = 3, centred.y = 4;
-    auto& inner = t.add(5, 5, ItemExpand, AlignExpand, centred.node);
-    centred.layout = LayoutHorizontal;
+    t.frame(0, 0, 200, 200, LayoutMode::Grid);
+    auto& centred = t.add(30, 30, LayoutItem::Fixed, Align::Center);
+    centred.rect.x = 3, centred.rect.y = 4;
+    auto& inner = t.add(5, 5, LayoutItem::Expand, Align::Expand, centred.node);
+    centred.layout = LayoutMode::Horizontal;
     LayoutNode(*t.root);
     EXPECT_EQ(R(centred), (Rect{3, 4, 30, 30}));
     EXPECT_EQ(R(inner), (Rect{3, 4, 30, 30})) << "its own children are still laid out";
@@ -183,7 +183,7 @@ TEST(Layout, GridLeavesAlignedChildrenWhereTheyWereButLaysThemOut) {
 
 struct AlignCase {
     const char* what;
-    int align;
+    Align align;
     bool verticalAxis;
     int w, h;            // current size
     int sx, sy, sw, sh;  // slot
@@ -192,21 +192,21 @@ struct AlignCase {
 
 TEST(Layout, AlignmentsAcrossTheAxis) {
     const AlignCase cases[] = {
-        {"center narrower (vertical)", AlignCenter, true, 50, 9, 10, 0, 200, 30, {85, 0, 50, 30}},
-        {"center wider clamps", AlignCenter, true, 50, 9, 10, 0, 40, 30, {10, 0, 40, 30}},
-        {"center equal", AlignCenter, true, 40, 9, 10, 0, 40, 30, {10, 0, 40, 30}},
-        {"center horizontal", AlignCenter, false, 9, 10, 0, 5, 30, 50, {0, 25, 30, 10}},
-        {"center horizontal taller", AlignCenter, false, 9, 80, 0, 5, 30, 50, {0, 5, 30, 50}},
-        {"left keeps width", AlignLeft, true, 50, 9, 10, 0, 200, 30, {10, 0, 50, 30}},
-        {"left clamps width", AlignLeft, true, 500, 9, 10, 0, 200, 30, {10, 0, 200, 30}},
-        {"top acts as start", AlignTop, true, 50, 9, 10, 0, 200, 30, {10, 0, 50, 30}},
-        {"top horizontal", AlignTop, false, 9, 20, 0, 5, 30, 50, {0, 5, 30, 20}},
-        {"top horizontal clamps", AlignTop, false, 9, 70, 0, 5, 30, 50, {0, 5, 30, 50}},
-        {"right", AlignRight, true, 50, 9, 10, 0, 200, 30, {160, 0, 50, 30}},
-        {"right wider clamps", AlignRight, true, 250, 9, 10, 0, 200, 30, {10, 0, 200, 30}},
-        {"bottom horizontal", AlignBottom, false, 9, 20, 0, 5, 30, 50, {0, 35, 30, 20}},
+        {"center narrower (vertical)", Align::Center, true, 50, 9, 10, 0, 200, 30, {85, 0, 50, 30}},
+        {"center wider clamps", Align::Center, true, 50, 9, 10, 0, 40, 30, {10, 0, 40, 30}},
+        {"center equal", Align::Center, true, 40, 9, 10, 0, 40, 30, {10, 0, 40, 30}},
+        {"center horizontal", Align::Center, false, 9, 10, 0, 5, 30, 50, {0, 25, 30, 10}},
+        {"center horizontal taller", Align::Center, false, 9, 80, 0, 5, 30, 50, {0, 5, 30, 50}},
+        {"left keeps width", Align::Left, true, 50, 9, 10, 0, 200, 30, {10, 0, 50, 30}},
+        {"left clamps width", Align::Left, true, 500, 9, 10, 0, 200, 30, {10, 0, 200, 30}},
+        {"top acts as start", Align::Top, true, 50, 9, 10, 0, 200, 30, {10, 0, 50, 30}},
+        {"top horizontal", Align::Top, false, 9, 20, 0, 5, 30, 50, {0, 5, 30, 20}},
+        {"top horizontal clamps", Align::Top, false, 9, 70, 0, 5, 30, 50, {0, 5, 30, 50}},
+        {"right", Align::Right, true, 50, 9, 10, 0, 200, 30, {160, 0, 50, 30}},
+        {"right wider clamps", Align::Right, true, 250, 9, 10, 0, 200, 30, {10, 0, 200, 30}},
+        {"bottom horizontal", Align::Bottom, false, 9, 20, 0, 5, 30, 50, {0, 35, 30, 20}},
         {"bottom acts as end (vertical)",
-         AlignBottom,
+         Align::Bottom,
          true,
          50,
          9,
@@ -215,14 +215,14 @@ TEST(Layout, AlignmentsAcrossTheAxis) {
          200,
          30,
          {160, 0, 50, 30}},
-        {"bottom horizontal taller", AlignBottom, false, 9, 60, 0, 5, 30, 50, {0, 5, 30, 50}},
-        {"expand fills", AlignExpand, true, 1, 1, 10, 0, 200, 30, {10, 0, 200, 30}},
+        {"bottom horizontal taller", Align::Bottom, false, 9, 60, 0, 5, 30, 50, {0, 5, 30, 50}},
+        {"expand fills", Align::Expand, true, 1, 1, 10, 0, 200, 30, {10, 0, 200, 30}},
     };
     for (const auto& c : cases) {
         Probe p;
         p.align = c.align;
-        p.width = c.w;
-        p.height = c.h;
+        p.rect.width = c.w;
+        p.rect.height = c.h;
         PlaceInSlot(p, c.sx, c.sy, c.sw, c.sh, c.verticalAxis ? Axis::Vertical : Axis::Horizontal);
         EXPECT_EQ(R(p), c.expected) << c.what;
         EXPECT_EQ(p.placedCount, 1) << c.what;
@@ -231,11 +231,11 @@ TEST(Layout, AlignmentsAcrossTheAxis) {
 
 TEST(Layout, ClampedSizesStayClampedForTheNextPass) {
     Tree t;
-    t.frame(0, 0, 40, 100, LayoutVertical);
-    auto& c = t.add(50, 10, ItemFixed, AlignCenter);
+    t.frame(0, 0, 40, 100, LayoutMode::Vertical);
+    auto& c = t.add(50, 10, LayoutItem::Fixed, Align::Center);
     LayoutNode(*t.root);
-    EXPECT_EQ(c.width, 40);
-    t.parent().width = 200;
+    EXPECT_EQ(c.rect.width, 40);
+    t.parent().rect.width = 200;
     LayoutNode(*t.root);
     EXPECT_EQ(R(c), (Rect{80, 0, 40, 10}));
 }
@@ -262,41 +262,41 @@ TEST(Layout, ExpandScaleKeepsTheRatioInsideTheSlot) {
 
 TEST(Layout, OnlyTheNodeIndexRangeTakesPart) {
     Tree t;
-    t.frame(0, 0, 100, 10, LayoutHorizontal);
+    t.frame(0, 0, 100, 10, LayoutMode::Horizontal);
     auto& a = t.add(10, 10);
     auto& b = t.add(20, 10);
     auto& c = t.add(30, 10);
     t.root->first = 1;
     t.root->last = 1;
-    a.x = c.x = -1;
+    a.rect.x = c.rect.x = -1;
     LayoutNode(*t.root);
-    EXPECT_EQ(b.x, 0);
-    EXPECT_EQ(a.x, -1);
-    EXPECT_EQ(c.x, -1);
+    EXPECT_EQ(b.rect.x, 0);
+    EXPECT_EQ(a.rect.x, -1);
+    EXPECT_EQ(c.rect.x, -1);
     EXPECT_EQ(t.parent().fixedWidthSum, 20);
     t.root->first = -5;
     t.root->last = 99;
     LayoutNode(*t.root);
-    EXPECT_EQ(c.x, 30);
+    EXPECT_EQ(c.rect.x, 30);
 }
 
 TEST(Layout, ScrollPanelHearsPlacedAfterItsChildren) {
     struct Panel : Layer {
         int seen = -1;
         Layer* child = nullptr;
-        void placed() override { seen = child->x; }
+        void placed() override { seen = child->rect.x; }
     };
     auto panel = std::make_unique<Panel>();
-    panel->kind = KindScrollPanel;
-    panel->width = 50;
-    panel->height = 50;
-    panel->layout = LayoutVertical;
+    panel->kind = Kind::ScrollPanel;
+    panel->rect.width = 50;
+    panel->rect.height = 50;
+    panel->layout = LayoutMode::Vertical;
     Panel* pp = panel.get();
     Tree t;
     t.root = Tree::Make(std::move(panel));
     auto& kid = t.add(10, 80);
     pp->child = &kid;
-    kid.x = -9;
+    kid.rect.x = -9;
     LayoutNode(*t.root);
     EXPECT_EQ(pp->seen, 0) << "placed() ran after the child was placed";
     EXPECT_EQ(pp->fixedHeightSum, 80);
@@ -304,7 +304,7 @@ TEST(Layout, ScrollPanelHearsPlacedAfterItsChildren) {
 
 TEST(Layout, NoChildrenOrNoneVisibleChangesNothingButTheSums) {
     Tree t;
-    t.frame(0, 0, 10, 10, LayoutVertical);
+    t.frame(0, 0, 10, 10, LayoutMode::Vertical);
     t.parent().fixedWidthSum = 99;
     LayoutNode(*t.root);
     EXPECT_EQ(t.parent().fixedWidthSum, 99) << "a leaf is left alone";
@@ -317,11 +317,11 @@ TEST(Layout, NoChildrenOrNoneVisibleChangesNothingButTheSums) {
 
 TEST(Layout, HugeSizesSaturateInsteadOfOverflowing) {
     Tree t;
-    t.frame(INT_MAX - 5, 0, INT_MAX, INT_MAX, LayoutHorizontal);
+    t.frame(INT_MAX - 5, 0, INT_MAX, INT_MAX, LayoutMode::Horizontal);
     t.parent().ml = -INT_MAX;
     for (int i = 0; i < 4; ++i)
         t.add(INT_MAX, INT_MAX);
-    auto& e = t.add(0, 0, ItemExpand, AlignCenter);
+    auto& e = t.add(0, 0, LayoutItem::Expand, Align::Center);
     LayoutNode(*t.root);  // UBSan fails this test on any overflow
     EXPECT_EQ(t.parent().fixedWidthSum, INT_MAX);
     EXPECT_EQ(e.placedCount, 1);
@@ -329,12 +329,12 @@ TEST(Layout, HugeSizesSaturateInsteadOfOverflowing) {
 
 TEST(Layout, NestedContainersAreLaidOutDepthFirst) {
     Tree t;
-    t.frame(0, 0, 200, 100, LayoutHorizontal);
+    t.frame(0, 0, 200, 100, LayoutMode::Horizontal);
     auto& side = t.add(50, 0);
-    side.layout = LayoutVertical;
-    auto& top = t.add(0, 30, ItemFixed, AlignExpand, side.node);
-    auto& rest = t.add(0, 0, ItemExpand, AlignExpand, side.node);
-    auto& main = t.add(0, 0, ItemExpand);
+    side.layout = LayoutMode::Vertical;
+    auto& top = t.add(0, 30, LayoutItem::Fixed, Align::Expand, side.node);
+    auto& rest = t.add(0, 0, LayoutItem::Expand, Align::Expand, side.node);
+    auto& main = t.add(0, 0, LayoutItem::Expand);
     LayoutNode(*t.root);
     EXPECT_EQ(R(side), (Rect{0, 0, 50, 100}));
     EXPECT_EQ(R(top), (Rect{0, 0, 50, 30}));

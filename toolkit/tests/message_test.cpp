@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "host/app.h"
+#include "host/gdk_translate.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ TEST(Messages, PointerButtonsMapToTheirOwnMessages) {
     };
     for (const auto& c : cases) {
         Event e = Button(c.type, c.button, 12, 34);
-        const XuiMsg msg = xui::MessageFromEvent(e.get());
+        const XuiMsg msg = HostWin::MessageFromEvent(e.get());
         EXPECT_EQ(msg.message, c.expected) << "type " << c.type << " button " << c.button;
         EXPECT_EQ(msg.lParam, 12 | (34 << 16));
         EXPECT_EQ(msg.nativeEvent, e.get());
@@ -49,15 +49,15 @@ TEST(Messages, PointerButtonsMapToTheirOwnMessages) {
 TEST(Messages, WheelCarriesSignedStepsInTheHighWord) {
     Event up(gdk_event_new(GDK_SCROLL));
     up->scroll.direction = GDK_SCROLL_UP;
-    EXPECT_EQ(xui::MessageFromEvent(up.get()).message, XUI_MSG_MOUSEWHEEL);
-    EXPECT_EQ(xui::MessageFromEvent(up.get()).wParam, uintptr_t{120} << 16);
+    EXPECT_EQ(HostWin::MessageFromEvent(up.get()).message, XUI_MSG_MOUSEWHEEL);
+    EXPECT_EQ(HostWin::MessageFromEvent(up.get()).wParam, uintptr_t{120} << 16);
     Event down(gdk_event_new(GDK_SCROLL));
     down->scroll.direction = GDK_SCROLL_DOWN;
-    EXPECT_EQ(static_cast<int16_t>(xui::MessageFromEvent(down.get()).wParam >> 16), -120);
+    EXPECT_EQ(static_cast<int16_t>(HostWin::MessageFromEvent(down.get()).wParam >> 16), -120);
 }
 
 TEST(Messages, NullAndOtherEventsGiveNoMessage) {
-    EXPECT_EQ(xui::MessageFromEvent(nullptr).message, XUI_MSG_NONE);
+    EXPECT_EQ(HostWin::MessageFromEvent(nullptr).message, XUI_MSG_NONE);
     Event focus(gdk_event_new(GDK_FOCUS_CHANGE));
-    EXPECT_EQ(xui::MessageFromEvent(focus.get()).message, XUI_MSG_NONE);
+    EXPECT_EQ(HostWin::MessageFromEvent(focus.get()).message, XUI_MSG_NONE);
 }

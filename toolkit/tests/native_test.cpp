@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include "controls/edit.h"
 #include "host/ms_window.h"
+#include "host/native_menu.h"
+#include "host/screen.h"
 #include "platform/gtk_init.h"
 #include "test_support.h"
 #include "window/tree.h"
@@ -40,12 +43,12 @@ TEST_F(Native, MenusBecomeGtkMenusCarryingTheirCommandNumbers) {
               "<res id=\"m\" type=\"menu\"><menu id=\"a\">Alpha</menu><menu type=\"separator\"/>"
               "<menu id=\"p\">More<menu id=\"b\">Beta</menu></menu></res>"))},
          {"window.xml", "<windows/>"}}));
-    ASSERT_TRUE(xResourceManager::Instance().loadMain(path, ""));
-    auto* menu = xResourceManager::Instance().findAs<Res::xMenu>("m");
+    ASSERT_TRUE(Res::xResourceManager::Instance().loadMain(path, ""));
+    auto* menu = Res::xResourceManager::Instance().findAs<Res::xMenu>("m");
     ASSERT_NE(menu, nullptr);
-    GtkWidget* native = menu->nativeMenu();
+    GtkWidget* native = HostWin::NativeMenuOf(*menu);
     ASSERT_TRUE(GTK_IS_MENU(native));
-    EXPECT_EQ(menu->nativeMenu(), native) << "built once";
+    EXPECT_EQ(HostWin::NativeMenuOf(*menu), native) << "built once";
     auto items = Items(native);
     ASSERT_EQ(items.size(), 3u);
     EXPECT_STREQ(gtk_menu_item_get_label(GTK_MENU_ITEM(items[0])), "Alpha");
@@ -60,8 +63,8 @@ TEST_F(Native, MenusBecomeGtkMenusCarryingTheirCommandNumbers) {
               menu->idToCommand.at("b"));
 
     auto copy = menu->duplicate();
-    EXPECT_NE(copy->nativeMenu(), native) << "the host's copy has its own native menu";
-    EXPECT_EQ(Items(copy->nativeMenu()).size(), 3u);
+    EXPECT_NE(HostWin::NativeMenuOf(*copy), native) << "the host's copy has its own native menu";
+    EXPECT_EQ(Items(HostWin::NativeMenuOf(*copy)).size(), 3u);
 }
 
 TEST_F(Native, FontPixelHeightFollowsTheScreenResolution) {
@@ -69,8 +72,9 @@ TEST_F(Native, FontPixelHeightFollowsTheScreenResolution) {
     ASSERT_TRUE(WritePackage(
         path, {{"resource.xml", ResourceXml(Set("", "<res id=\"f\" type=\"font\" size=\"9\"/>"))},
                {"window.xml", "<windows/>"}}));
-    ASSERT_TRUE(xResourceManager::Instance().loadMain(path, ""));
-    auto* f = xResourceManager::Instance().findAs<Res::xFont>("f");
+    Res::xResourceManager::Instance().setScreenDpi(HostWin::ScreenDpi());
+    ASSERT_TRUE(Res::xResourceManager::Instance().loadMain(path, ""));
+    auto* f = Res::xResourceManager::Instance().findAs<Res::xFont>("f");
     ASSERT_NE(f, nullptr);
     double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
     int expected = dpi > 0 ? int((9 * dpi + 36) / 72) : 12;
@@ -102,9 +106,11 @@ TEST_F(Native, RemovedControlsTakeTheirNativeWidgetsAlong) {
                 "height=\"100\"><layer><layer id=\"row\"><edit id=\"e\" width=\"50\"/>"
                 "<rawwin id=\"r\" width=\"50\"/></layer><edit id=\"keep\" width=\"50\"/>"
                 "</layer></window></windows>"}}));
-    ASSERT_TRUE(xResourceManager::Instance().loadMain(path, ""));
-    ASSERT_EQ(xWindowManager::Instance().buildAll(xResourceManager::Instance().windowXml()), 1);
-    Vcl::Window* w = xWindowManager::Instance().find("w");
+    ASSERT_TRUE(Res::xResourceManager::Instance().loadMain(path, ""));
+    ASSERT_EQ(Vcl::xWindowManager::Instance().buildAll(
+                  Res::xResourceManager::Instance().windowXml(), Res::xResourceManager::Instance()),
+              1);
+    Vcl::Window* w = Vcl::xWindowManager::Instance().find("w");
     ASSERT_TRUE(w->native->create(nullptr));
     ASSERT_EQ(NativeChildren(*w).size(), 3u);
     auto* keep = dynamic_cast<Vcl::Edit*>(w->query("keep"));
@@ -113,11 +119,11 @@ TEST_F(Native, RemovedControlsTakeTheirNativeWidgetsAlong) {
     Vcl::RemoveChild(*w->root, 0);  // the row with an edit and a hosted area
     auto left = NativeChildren(*w);
     ASSERT_EQ(left.size(), 1u);
-    EXPECT_EQ(left[0], keep->entry);
+    EXPECT_EQ(left[0], keep->entry());
 
     // An edit removed inside its own event: its entry goes when the control
     // is freed after the event.
-    ASSERT_TRUE(gtk_widget_get_parent(keep->entry) != nullptr);
+    ASSERT_TRUE(gtk_widget_get_parent(keep->entry()) != nullptr);
     struct Remover : WinHandler {
         Vcl::TreeNode* root = nullptr;
         int onEvent(XuiControl*, int, void*) override {
@@ -152,7 +158,7 @@ TEST_F(Native, PackerLeavesItsOwnOutputOutOfThePackage) {
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
         ASSERT_EQ(system(command.c_str()), 0);
-        xPackage p;
+        Res::xPackage p;
         ASSERT_TRUE(p.open(out));
         std::vector<std::string> names;
         for (const auto& [name, entry] : p.entries()) {

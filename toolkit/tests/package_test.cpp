@@ -50,19 +50,19 @@ std::vector<uint8_t> Make(const std::string& data, const std::vector<Record>& re
     return out;
 }
 
-std::string Read(const xPackage& p, const std::string& name) {
+std::string Read(const Res::xPackage& p, const std::string& name) {
     auto bytes = p.read(name);
     return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<none>");
 }
 
 TEST(PackageFormat, WriterAndReaderRoundTripThroughAFile) {
     TempDir dir;
-    xPackageWriter w;
+    Res::xPackageWriter w;
     w.add("resource.xml", std::string("<resources/>"));
     w.add("img/a.png", std::vector<uint8_t>{0, 1, 2, 255});
     w.add("empty", std::string());
     ASSERT_TRUE(w.write(dir.file("p.dat")));
-    xPackage p;
+    Res::xPackage p;
     ASSERT_TRUE(p.open(dir.file("p.dat")));
     EXPECT_EQ(p.entries().size(), 3u);
     EXPECT_EQ(Read(p, "resource.xml"), "<resources/>");
@@ -74,7 +74,7 @@ TEST(PackageFormat, WriterAndReaderRoundTripThroughAFile) {
 
 TEST(PackageFormat, EntriesAreOrderedByNameAndALaterDuplicateWins) {
     auto bytes = Make("firstsecond", {{4, "b", 5}, {4, "a", 5}, {9, "b", 6}});
-    xPackage p;
+    Res::xPackage p;
     ASSERT_TRUE(p.openBytes(bytes));
     ASSERT_EQ(p.entries().size(), 2u);
     EXPECT_EQ(p.entries().begin()->first, "a");
@@ -83,7 +83,7 @@ TEST(PackageFormat, EntriesAreOrderedByNameAndALaterDuplicateWins) {
 }
 
 TEST(PackageFormat, EmptyIndexIsAValidEmptyPackage) {
-    xPackage p;
+    Res::xPackage p;
     ASSERT_TRUE(p.openBytes(Make("data", {})));
     EXPECT_TRUE(p.entries().empty());
     EXPECT_FALSE(p.read("anything"));
@@ -113,7 +113,7 @@ TEST(PackageFormat, MalformedFilesAreRejectedOrTrimmedNeverReadPastTheEnd) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        xPackage p;
+        Res::xPackage p;
         EXPECT_EQ(p.openBytes(c.bytes), c.opens);
         EXPECT_EQ(p.entries().size(), c.entries);
         EXPECT_EQ(p.rejectedRecords(), c.rejected);
@@ -131,7 +131,7 @@ TEST(PackageFormat, FileAndMemoryReadersAgreeOnTheSameBytes) {
         std::ofstream out(dir.file("f.dat"), std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
-    xPackage fromFile, fromMemory;
+    Res::xPackage fromFile, fromMemory;
     ASSERT_TRUE(fromFile.open(dir.file("f.dat")));
     ASSERT_TRUE(fromMemory.openBytes(bytes));
     EXPECT_EQ(fromFile.entries().size(), 2u);
@@ -142,14 +142,14 @@ TEST(PackageFormat, FileAndMemoryReadersAgreeOnTheSameBytes) {
 
 TEST(PackageFormat, MissingFilesAndFoldersDoNotOpen) {
     TempDir dir;
-    xPackage p;
+    Res::xPackage p;
     EXPECT_FALSE(p.open(dir.file("nope.dat")));
     EXPECT_FALSE(p.open(dir.path())) << "a folder is not a package";
     EXPECT_FALSE(p.isOpen());
 }
 
 TEST(PackageFormat, WriterRefusesNamesTheFormatCannotHold) {
-    xPackageWriter w;
+    Res::xPackageWriter w;
     w.add(std::string(70000, 'n'), std::string("x"));
     EXPECT_FALSE(w.build().has_value());
     TempDir dir;

@@ -25,7 +25,7 @@ protected:
         if (overlay) {
             EXPECT_TRUE(WritePackage(path + ".cust", *overlay));
         }
-        auto& r = xResourceManager::Instance();
+        auto& r = Res::xResourceManager::Instance();
         if (!r.loadMain(path, language)) {
             return false;
         }
@@ -37,7 +37,7 @@ protected:
         e.insert(e.end(), extra.begin(), extra.end());
         return Load(e, language);
     }
-    xResourceManager& R() { return xResourceManager::Instance(); }
+    Res::xResourceManager& R() { return Res::xResourceManager::Instance(); }
     std::u16string Text(const std::string& id) {
         auto* t = R().findAs<Res::xText>(id);
         return t ? t->text : u"<undefined>";
@@ -179,12 +179,12 @@ TEST_F(Registry, ImagesDecodeFromEntriesWithFramesModesAndMargins) {
     ASSERT_NE(strip, nullptr);
     EXPECT_EQ(strip->frameWidth, 30);
     EXPECT_EQ(strip->frameHeight, 20);
-    EXPECT_EQ(strip->mode, Res::xImage::Stretch9);
+    EXPECT_EQ(strip->mode, Res::ImageMode::Stretch9);
     EXPECT_EQ(strip->index, 1);
     EXPECT_EQ(strip->ml + strip->mr + strip->mt + strip->mb, 14);
     auto* plain = R().findAs<Res::xImage>("plain");
     ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(plain->mode, Res::xImage::Original);
+    EXPECT_EQ(plain->mode, Res::ImageMode::Original);
     EXPECT_EQ(plain->frameWidth, 7);
     EXPECT_EQ(R().findAs<Res::xImage>("zero")->frameWidth, 7)
         << "count 0 is one frame, not a division by zero";
@@ -315,14 +315,14 @@ TEST_F(Registry, FontsFallBackToSansAndCarryTheirStyle) {
 
 TEST(Language, CodesAreKeptUpTo127Bytes) {
     std::string longest(127, 'x');
-    SetLanguage(longest.c_str());
-    EXPECT_EQ(std::string(Language()), longest);
+    Res::SetLanguage(longest.c_str());
+    EXPECT_EQ(std::string(Res::Language()), longest);
     std::string tooLong(300, 'y');
-    SetLanguage(tooLong.c_str());
-    EXPECT_EQ(std::string(Language()), std::string(127, 'y'))
+    Res::SetLanguage(tooLong.c_str());
+    EXPECT_EQ(std::string(Res::Language()), std::string(127, 'y'))
         << "cut, never written past the buffer";
-    SetLanguage(nullptr);
-    EXPECT_EQ(std::string(Language()), "");
+    Res::SetLanguage(nullptr);
+    EXPECT_EQ(std::string(Res::Language()), "");
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ private:
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
 inline bool WritePackage(const std::string& path, const Entries& entries) {
-    xPackageWriter writer;
+    Res::xPackageWriter writer;
     for (const auto& [name, bytes] : entries) {
         writer.add(name, bytes);
     }
@@ -70,8 +70,8 @@ struct RegistryReset {
     RegistryReset() { Clear(); }
     ~RegistryReset() { Clear(); }
     static void Clear() {
-        xWindowManager::Destroy();
-        xResourceManager::Destroy();
+        Vcl::xWindowManager::Destroy();
+        Res::xResourceManager::Destroy();
     }
 };
 

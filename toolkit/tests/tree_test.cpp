@@ -4,6 +4,13 @@
 
 #include <stdexcept>
 
+#include "controls/button.h"
+#include "controls/edit.h"
+#include "controls/label.h"
+#include "controls/list.h"
+#include "controls/rawwin.h"
+#include "controls/registry.h"
+#include "controls/slider.h"
 #include "test_support.h"
 #include "window/tree.h"
 #include "window/window.h"
@@ -64,16 +71,16 @@ TEST(WindowStyles, OptionsComeFromKeywords) {
 TEST(ControlAttributes, AlignPicksByPriorityNotByOrder) {
     struct Case {
         const char* list;
-        int align;
-    } cases[] = {{"", Vcl::AlignExpand},
-                 {"left", Vcl::AlignLeft},
-                 {"left,center", Vcl::AlignCenter},
-                 {"bottom,top", Vcl::AlignTop},
-                 {"right,left", Vcl::AlignLeft},
-                 {"bottom", Vcl::AlignBottom},
-                 {"center,expand", Vcl::AlignExpand},
-                 {"Left", Vcl::AlignExpand},
-                 {"right,bottom", Vcl::AlignRight}};
+        Vcl::Align align;
+    } cases[] = {{"", Vcl::Align::Expand},
+                 {"left", Vcl::Align::Left},
+                 {"left,center", Vcl::Align::Center},
+                 {"bottom,top", Vcl::Align::Top},
+                 {"right,left", Vcl::Align::Left},
+                 {"bottom", Vcl::Align::Bottom},
+                 {"center,expand", Vcl::Align::Expand},
+                 {"Left", Vcl::Align::Expand},
+                 {"right,bottom", Vcl::Align::Right}};
     for (const auto& c : cases) {
         EXPECT_EQ(Vcl::ParseAlign(c.list), c.align) << c.list;
     }
@@ -95,10 +102,11 @@ protected:
         e.insert(e.end(), extra.begin(), extra.end());
         std::string path = dir.file("t.dat");
         EXPECT_TRUE(WritePackage(path, e));
-        EXPECT_TRUE(xResourceManager::Instance().loadMain(path, ""));
-        return xWindowManager::Instance().buildAll(xResourceManager::Instance().windowXml());
+        EXPECT_TRUE(Res::xResourceManager::Instance().loadMain(path, ""));
+        return Vcl::xWindowManager::Instance().buildAll(
+            Res::xResourceManager::Instance().windowXml(), Res::xResourceManager::Instance());
     }
-    Vcl::Window* W(const std::string& name) { return xWindowManager::Instance().find(name); }
+    Vcl::Window* W(const std::string& name) { return Vcl::xWindowManager::Instance().find(name); }
 };
 
 TEST_F(Trees, WindowAttributesAndTheFirstWindowIsMain) {
@@ -109,17 +117,17 @@ TEST_F(Trees, WindowAttributesAndTheFirstWindowIsMain) {
         2);
     Vcl::Window* a = W("a");
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(xWindowManager::Instance().mainWindow(), a);
+    EXPECT_EQ(Vcl::xWindowManager::Instance().mainWindow(), a);
     EXPECT_EQ(a->title, u"Title");
-    EXPECT_EQ(a->rect.left, 5);
-    EXPECT_EQ(a->rect.right, 305);
-    EXPECT_EQ(a->rect.bottom, 206);
+    EXPECT_EQ(a->rect.x, 5);
+    EXPECT_EQ(a->rect.right(), 305);
+    EXPECT_EQ(a->rect.bottom(), 206);
     EXPECT_EQ(a->minWidth, 120);
     ASSERT_NE(a->textColor, nullptr);
     EXPECT_EQ(a->textColor->argb, 0xFF302010u);
     EXPECT_FALSE(a->isDialog);
     EXPECT_TRUE(W("d")->isDialog);
-    EXPECT_EQ(W("d")->rect.width(), 100) << "default size";
+    EXPECT_EQ(W("d")->rect.width, 100) << "default size";
 }
 
 TEST_F(Trees, BadDescriptionsAreSkippedAndTheOthersLoad) {
@@ -129,7 +137,7 @@ TEST_F(Trees, BadDescriptionsAreSkippedAndTheOthersLoad) {
                     "<window id=\"badlist\"><list/></window>"
                     "<window id=\"ok\"><layer/></window>"),
               1);
-    EXPECT_EQ(xWindowManager::Instance().mainWindow(), W("ok"));
+    EXPECT_EQ(Vcl::xWindowManager::Instance().mainWindow(), W("ok"));
     EXPECT_EQ(W("x"), nullptr);
     EXPECT_EQ(W("badroot"), nullptr);
 }
@@ -151,7 +159,7 @@ TEST_F(Trees, TagsInheritNamesMapAndUnknownElementsDropTheirSubtree) {
     EXPECT_EQ(w->query("u"), nullptr);
     EXPECT_EQ(w->query("inside"), nullptr) << "the unknown element's subtree is dropped";
     EXPECT_EQ(w->query("dup")->tag, "second") << "the later control of a name wins";
-    EXPECT_EQ(w->query("dup")->kind, Vcl::KindCheck);
+    EXPECT_EQ(w->query("dup")->kind, Vcl::Kind::Check);
     EXPECT_EQ(w->query("dup")->element, "check");
     EXPECT_FALSE(w->query("e")->visible);
     EXPECT_TRUE(w->query("e")->enabled) << "only \"false\" disables";
@@ -163,26 +171,32 @@ TEST_F(Trees, TagsInheritNamesMapAndUnknownElementsDropTheirSubtree) {
 
 TEST_F(Trees, EveryKindIsBuiltWithItsNumberAndCommonFields) {
     std::string body;
-    for (const auto& row : Vcl::kKindTable) {
-        std::string extra = row.kind == Vcl::KindList ? "<item height=\"20\"><layer/></item>" : "";
-        body += "<" + std::string(row.name) + " id=\"k" + std::to_string(row.kind) +
+    const auto kinds = Vcl::ControlKinds();
+    ASSERT_EQ(kinds.size(), 13u) << "every kind registered, once";
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        EXPECT_EQ(static_cast<int>(kinds[i].kind), static_cast<int>(i) + 1) << "in kind order";
+    }
+    for (const auto& row : kinds) {
+        std::string extra =
+            row.kind == Vcl::Kind::List ? "<item height=\"20\"><layer/></item>" : "";
+        body += "<" + row.element + " id=\"k" + std::to_string(static_cast<int>(row.kind)) +
                 "\" width=\"11\" height=\"12\" ml=\"1\" mr=\"2\" mt=\"3\" mb=\"4\" layout=\"grid\" "
                 "layoutItem=\"expand\" expandScale=\"1.5\" align=\"right\">" +
-                extra + "</" + row.name + ">";
+                extra + "</" + row.element + ">";
     }
     ASSERT_EQ(Build("<window id=\"w\"><layer>" + body + "</layer></window>"), 1);
-    for (const auto& row : Vcl::kKindTable) {
-        Vcl::Layer* c = W("w")->query("k" + std::to_string(row.kind));
-        ASSERT_NE(c, nullptr) << row.name;
+    for (const auto& row : kinds) {
+        Vcl::Layer* c = W("w")->query("k" + std::to_string(static_cast<int>(row.kind)));
+        ASSERT_NE(c, nullptr) << row.element;
         EXPECT_EQ(c->kind, row.kind);
-        EXPECT_EQ(c->element, row.name);
-        EXPECT_EQ(c->width, 11);
+        EXPECT_EQ(c->element, row.element);
+        EXPECT_EQ(c->rect.width, 11);
         EXPECT_EQ(c->declaredHeight, 12);
         EXPECT_EQ(c->ml + c->mr + c->mt + c->mb, 10);
-        EXPECT_EQ(c->layout, Vcl::LayoutGrid);
-        EXPECT_EQ(c->layoutItem, Vcl::ItemExpand);
+        EXPECT_EQ(c->layout, Vcl::LayoutMode::Grid);
+        EXPECT_EQ(c->layoutItem, Vcl::LayoutItem::Expand);
         EXPECT_DOUBLE_EQ(c->expandScale, 1.5);
-        EXPECT_EQ(c->align, Vcl::AlignRight);
+        EXPECT_EQ(c->align, Vcl::Align::Right);
     }
     auto* list = dynamic_cast<Vcl::List*>(W("w")->query("k10"));
     ASSERT_NE(list, nullptr);
@@ -212,7 +226,7 @@ TEST_F(Trees, KindAttributesUseResourcesAndWindowDefaults) {
     EXPECT_EQ(l->attrs.textColor, w->textColor.get()) << "the window's colour is the default";
     auto* b = dynamic_cast<Vcl::Button*>(w->query("b"));
     EXPECT_EQ(b->attrs.textColor->argb, 0x80CCBBAAu);
-    EXPECT_EQ(b->color->argb, 0xFFCCBBAAu);
+    EXPECT_EQ(b->looks.color.normal->argb, 0xFFCCBBAAu);
     EXPECT_TRUE(b->speedClick);
     auto* e = dynamic_cast<Vcl::Edit*>(w->query("e"));
     EXPECT_EQ(e->initialText, u"Title");
@@ -223,7 +237,7 @@ TEST_F(Trees, KindAttributesUseResourcesAndWindowDefaults) {
     EXPECT_EQ(r->color, 0x00AABBCCu) << "native order of #AABBCC";
     EXPECT_TRUE(r->autoChildSize);
     auto* p = dynamic_cast<Vcl::Panel*>(w->query("p"));
-    EXPECT_EQ(p->color, nullptr);
+    EXPECT_EQ(p->looks.color.normal, nullptr);
     EXPECT_EQ(p->expandScale, 0.0);
 }
 

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     }
     // Sorted, so the same folder always gives the same bytes.
     std::sort(files.begin(), files.end());
-    xPackageWriter writer;
+    Res::xPackageWriter writer;
     for (const auto& file : files) {
         std::ifstream in(file, std::ios::binary);
         if (!in) {

@@ -4,12 +4,15 @@
 
 #include <memory>
 
-#include "host/keymap.h"
+#include "host/gdk_translate.h"
 #include "host/ms_window.h"
+#include "host/screen.h"
 #include "platform/gtk_init.h"
 #include "platform/trace.h"
 #include "res/resource_manager.h"
 #include "window/window_manager.h"
+
+namespace HostWin {
 
 namespace {
 
@@ -21,7 +24,7 @@ struct LoopState {
 LoopState g_loop;
 
 bool MainWindowGone() {
-    Vcl::Window* main = xWindowManager::Instance().mainWindow();
+    Vcl::Window* main = Vcl::xWindowManager::Instance().mainWindow();
     return !main || !main->native || !main->native->exists();
 }
 
@@ -29,7 +32,7 @@ bool MainWindowGone() {
 // the host's filter first, the rest goes to GTK, and the host hears of every
 // event afterwards.
 void EventHook(GdkEvent* event, gpointer) {
-    XuiMsg msg = xui::MessageFromEvent(event);
+    XuiMsg msg = MessageFromEvent(event);
     bool consumed = false;
     AppHandler* app = g_loop.app;
     // Host code runs beneath GDK's C frames: nothing may unwind through them.
@@ -62,61 +65,6 @@ void PlainHandler(GdkEvent* event, gpointer) {
 
 }  // namespace
 
-namespace xui {
-
-XuiMsg MessageFromEvent(void* gdkEvent) {
-    auto* event = static_cast<GdkEvent*>(gdkEvent);
-    XuiMsg msg{};
-    msg.nativeEvent = event;
-    if (!event) {
-        return msg;
-    }
-    GtkWidget* widget = gtk_get_event_widget(event);
-    msg.widget = widget ? gtk_widget_get_toplevel(widget) : nullptr;
-    auto point = [](double x, double y) {
-        return static_cast<intptr_t>((static_cast<int>(x) & 0xFFFF) |
-                                     ((static_cast<int>(y) & 0xFFFF) << 16));
-    };
-    switch (event->type) {
-        case GDK_KEY_PRESS:
-        case GDK_KEY_RELEASE:
-            msg.message = event->type == GDK_KEY_PRESS ? XUI_MSG_KEYDOWN : XUI_MSG_KEYUP;
-            msg.wParam = VirtualKeyFromKeyval(event->key.keyval);
-            msg.lParam = event->key.hardware_keycode;
-            break;
-        case GDK_MOTION_NOTIFY:
-            msg.message = XUI_MSG_MOUSEMOVE;
-            msg.lParam = point(event->motion.x, event->motion.y);
-            break;
-        case GDK_BUTTON_PRESS:
-            msg.message = event->button.button == 3 ? XUI_MSG_RBUTTONDOWN : XUI_MSG_LBUTTONDOWN;
-            msg.lParam = point(event->button.x, event->button.y);
-            break;
-        case GDK_2BUTTON_PRESS:
-            msg.message = event->button.button == 3 ? XUI_MSG_RBUTTONDBLCLK : XUI_MSG_LBUTTONDBLCLK;
-            msg.lParam = point(event->button.x, event->button.y);
-            break;
-        case GDK_BUTTON_RELEASE:
-            msg.message = event->button.button == 3 ? XUI_MSG_RBUTTONUP : XUI_MSG_LBUTTONUP;
-            msg.lParam = point(event->button.x, event->button.y);
-            break;
-        case GDK_SCROLL: {
-            int steps = event->scroll.direction == GDK_SCROLL_UP     ? 1
-                        : event->scroll.direction == GDK_SCROLL_DOWN ? -1
-                                                                     : 0;
-            msg.message = XUI_MSG_MOUSEWHEEL;
-            msg.wParam = static_cast<uintptr_t>(static_cast<uint16_t>(steps * 120)) << 16;
-            msg.lParam = point(event->scroll.x, event->scroll.y);
-            break;
-        }
-        default:
-            break;
-    }
-    return msg;
-}
-
-}  // namespace xui
-
 xApp& xApp::Instance() {
     static std::unique_ptr<xApp> instance(new xApp());
     return *instance;
@@ -127,8 +75,8 @@ xApp::xApp() {
     if (!display_) {
         ZV_TRACE("xui: no display; windows cannot be created");
     }
-    HostWin::MsWindow::SetDestroyedHook([](Vcl::Window& w) {
-        if (g_loop.running && &w == xWindowManager::Instance().mainWindow()) {
+    MsWindow::SetDestroyedHook([](Vcl::Window& w) {
+        if (g_loop.running && &w == Vcl::xWindowManager::Instance().mainWindow()) {
             g_loop.running = false;
             gtk_main_quit();
         }
@@ -151,25 +99,26 @@ void RunHook(AppHandler* app, int starting) {
 }  // namespace
 
 int xApp::load(AppHandler* app, const std::string& packagePath, const char* language) {
-    SetLanguage(language);
-    auto& registry = xResourceManager::Instance();
-    const std::string lang = Language();
+    Res::SetLanguage(language);
+    auto& registry = Res::xResourceManager::Instance();
+    registry.setScreenDpi(ScreenDpi());
+    const std::string lang = Res::Language();
     if (!registry.loadMain(packagePath, lang)) {
-        xResourceManager::Destroy();
+        Res::xResourceManager::Destroy();
         return -1;
     }
     registry.loadOverlay(packagePath + ".cust", lang);
-    auto& windows = xWindowManager::Instance();
-    if (windows.buildAll(registry.windowXml()) == 0) {
-        xWindowManager::Destroy();
-        xResourceManager::Destroy();
+    auto& windows = Vcl::xWindowManager::Instance();
+    if (windows.buildAll(registry.windowXml(), registry) == 0) {
+        Vcl::xWindowManager::Destroy();
+        Res::xResourceManager::Destroy();
         return -1;
     }
     auto finish = [&](int result) {
         gdk_event_handler_set(PlainHandler, nullptr, nullptr);
         g_loop = LoopState{};
-        xWindowManager::Destroy();
-        xResourceManager::Destroy();
+        Vcl::xWindowManager::Destroy();
+        Res::xResourceManager::Destroy();
         return result;
     };
     g_loop.app = app;
@@ -189,3 +138,5 @@ int xApp::load(AppHandler* app, const std::string& packagePath, const char* lang
     RunHook(app, 0);
     return finish(0);
 }
+
+}  // namespace HostWin

@@ -5,6 +5,8 @@
 
 #include "zudoz.h"
 
+namespace HostWin {
+
 class xApp {
 public:
     // Created on the first XUI_LOAD or XUI_WIN_REGISTER*; starts GTK when a
@@ -20,7 +22,4 @@ private:
     bool display_ = false;
 };
 
-namespace xui {
-// The message of a GDK event as the host's filters see it.
-XuiMsg MessageFromEvent(void* gdkEvent);
-}  // namespace xui
+}  // namespace HostWin

@@ -2,7 +2,7 @@
 
 #include <glib.h>
 
-namespace xui {
+namespace HostWin {
 
 std::vector<std::string> DroppedPaths(const std::vector<std::string>& uris) {
     std::vector<std::string> paths;
@@ -25,4 +25,4 @@ std::vector<std::string> DroppedPaths(const std::vector<std::string>& uris) {
     return paths;
 }
 
-}  // namespace xui
+}  // namespace HostWin

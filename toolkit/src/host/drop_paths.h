@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-namespace xui {
+namespace HostWin {
 
 // The local UTF-8 paths of "file:" URIs, in order. URIs that are not local
 // files, and paths longer than 1023 bytes (a cut path would name another
 // file), are left out.
 std::vector<std::string> DroppedPaths(const std::vector<std::string>& uris);
 
-}  // namespace xui
+}  // namespace HostWin

@@ -2,7 +2,7 @@
 
 #include <gdk/gdkkeysyms.h>
 
-namespace xui {
+namespace HostWin {
 
 uint32_t VirtualKeyFromKeyval(unsigned k) {
     if (k >= GDK_KEY_a && k <= GDK_KEY_z) {
@@ -134,4 +134,4 @@ uint32_t VirtualKeyFromKeyval(unsigned k) {
     }
 }
 
-}  // namespace xui
+}  // namespace HostWin

@@ -2,9 +2,9 @@
 // GDK key values to the Windows virtual-key codes the host's key filters use.
 #include <cstdint>
 
-namespace xui {
+namespace HostWin {
 
 // 0 for keys without a virtual-key counterpart.
 uint32_t VirtualKeyFromKeyval(unsigned keyval);
 
-}  // namespace xui
+}  // namespace HostWin

@@ -1,13 +1,20 @@
 #pragma once
 // The native window behind a toolkit window: a GtkWindow (or, for a child
 // window, a windowed box inside its owner's client area) whose client area is
-// one drawing area with the native children (edits, hosted areas) laid over it.
+// one drawing area with the native children (edits, hosted areas) laid over
+// it. Its parts live in files by concern: creation and geometry here and in
+// geometry.cpp, modal runs, timers, drops, painting and pointer input.
 #include <climits>
 #include <functional>
 #include <map>
 
-typedef struct _GtkWidget GtkWidget;
+#include "draw/back_buffer.h"
+#include "window/native_window.h"
+
 typedef struct _GMainLoop GMainLoop;
+typedef struct _GdkDragContext GdkDragContext;
+typedef struct _GtkSelectionData GtkSelectionData;
+typedef union _GdkEvent GdkEvent;
 
 namespace Vcl {
 class Window;
@@ -16,58 +23,52 @@ struct TreeNode;
 
 namespace HostWin {
 
-class MsWindow {
+class MsWindow : public Vcl::NativeWindow {
 public:
     explicit MsWindow(Vcl::Window& window);
-    ~MsWindow();
+    ~MsWindow() override;
     MsWindow(const MsWindow&) = delete;
     MsWindow& operator=(const MsWindow&) = delete;
 
-    // Creates the native window, its native children (each hosted area
-    // reports XUI_EVENT_RAW_CREATED), sends XUI_EVENT_CREATED, lays the tree
-    // out at the described size and shows the window when its style is
-    // visible. `owner` may be null; `activeOwner` is the toplevel that owns
-    // it instead when there is no owner. False when it cannot be created (a
-    // child window needs an owner that exists).
-    bool create(MsWindow* owner, GtkWidget* activeOwner = nullptr);
-    void destroy();
-    bool exists() const { return top_ != nullptr; }
-    // The native handle: the GtkWindow, or the box of a child window.
-    GtkWidget* handle() const { return top_; }
-    GtkWidget* clientArea() const { return overlay_; }
-    void show(bool visible);
+    bool create(Vcl::NativeWindow* owner) override;
+    void destroy() override;
+    bool exists() const override { return top_ != nullptr; }
+    GtkWidget* handle() const override { return top_; }
+    GtkWidget* clientArea() const override { return overlay_; }
+    void show(bool visible) override;
+    void relayoutChildren() override;
+    void invalidate(const Vcl::Rect& area) override;
+    int runModal(Vcl::NativeWindow* owner) override;
+    void endDialog(int result) override;
+    bool setTimer(unsigned id, unsigned ms) override;
+    void killTimer(unsigned id) override;
+
     bool inAllocation() const { return inAllocation_; }
-    // Re-places the native children after a layout outside a size change.
-    void relayoutChildren();
-
-    // Runs the window as a modal dialog over `owner` (or the active window);
-    // returns the dialog result once endDialog or a close ended it.
-    int runModal(MsWindow* owner);
-    // Ends the dialog with `result` (after the host allowed the close): the
-    // hosted areas go first, then the native window.
-    void endDialog(int result);
     bool modalRunning() const { return modalLoop_ != nullptr; }
-
-    // Timers of the native window: each fires XUI_EVENT_TIMER with a pointer
-    // to its id every `ms` milliseconds until killed or the native window
-    // goes. Setting an existing id restarts it. False without a native window.
-    bool setTimer(unsigned id, unsigned ms);
-    void killTimer(unsigned id);
+    Vcl::Window& window() const { return window_; }
 
     // Called whenever a native window goes away (the run loop watches for
     // the main window's).
     static void SetDestroyedHook(std::function<void(Vcl::Window&)> hook);
 
-    // Implementation details used by the GTK callbacks.
-    struct Callbacks;
-
 private:
+    // `activeOwner` is the toplevel that owns the window when there is no
+    // owner window (modal dialogs over the active window).
+    bool createNative(MsWindow* owner, GtkWidget* activeOwner);
     void buildClient();
     void createNativeChildren(Vcl::TreeNode& node);
     void forgetNativeChildren(Vcl::TreeNode& node);
     void applyGeometry(GtkWidget* ownerTop);
     void placeCentered(GtkWidget* ownerTop);
     void clientAllocated(int width, int height);
+    void nativeGone();
+    void paint(cairo_t* cr);
+    void dropped(GdkDragContext* context, GtkSelectionData* data, unsigned time);
+    bool pointer(GtkWidget* canvas, GdkEvent* event);
+    void stopTimers();
+
+    // GTK signal handlers, with the window as their data.
+    struct Signals;
 
     Vcl::Window& window_;
     GtkWidget* top_ = nullptr;
@@ -82,6 +83,7 @@ private:
     int modalResult_ = 0;
     unsigned firstPaintTimer_ = 0;
     std::map<unsigned, unsigned> timers_;  // timer id -> GLib source id
+    Vcl::BackBuffer backBuffer_;
 };
 
 }  // namespace HostWin

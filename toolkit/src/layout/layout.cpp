@@ -44,64 +44,66 @@ void ForEachVisible(TreeNode& node, Fn&& fn) {
 
 void PlaceInSlot(Layer& c, int sx, int sy, int sw, int sh, Axis axis) {
     switch (c.align) {
-        case AlignExpand:
+        case Align::Expand:
             if (c.expandScale <= 0.0) {
-                c.x = sx, c.y = sy, c.width = sw, c.height = sh;
+                c.rect.x = sx, c.rect.y = sy, c.rect.width = sw, c.rect.height = sh;
             } else {
                 const double r = c.expandScale;
                 if (r < double(sw) / double(sh)) {
-                    c.width = Trunc(sh * r);
-                    c.height = sh;
-                    c.x = Clamp64(sx + (static_cast<long long>(sw) - c.width) / 2);
-                    c.y = sy;
+                    c.rect.width = Trunc(sh * r);
+                    c.rect.height = sh;
+                    c.rect.x = Clamp64(sx + (static_cast<long long>(sw) - c.rect.width) / 2);
+                    c.rect.y = sy;
                 } else {
-                    c.width = sw;
-                    c.height = Trunc(sw / r);
-                    c.x = sx;
-                    c.y = Clamp64(sy + (static_cast<long long>(sh) - c.height) / 2);
+                    c.rect.width = sw;
+                    c.rect.height = Trunc(sw / r);
+                    c.rect.x = sx;
+                    c.rect.y = Clamp64(sy + (static_cast<long long>(sh) - c.rect.height) / 2);
                 }
             }
             break;
-        case AlignLeft:
-        case AlignTop:
+        case Align::Left:
+        case Align::Top:
             if (axis == Axis::Vertical) {
-                c.y = sy, c.height = sh, c.x = sx, c.width = std::min(c.width, sw);
+                c.rect.y = sy, c.rect.height = sh, c.rect.x = sx,
+                c.rect.width = std::min(c.rect.width, sw);
             } else if (axis == Axis::Horizontal) {
-                c.x = sx, c.width = sw, c.y = sy, c.height = std::min(c.height, sh);
+                c.rect.x = sx, c.rect.width = sw, c.rect.y = sy,
+                c.rect.height = std::min(c.rect.height, sh);
             }
             break;
-        case AlignRight:
-        case AlignBottom:
+        case Align::Right:
+        case Align::Bottom:
             if (axis == Axis::Vertical) {
-                c.y = sy, c.height = sh;
-                if (c.width > sw) {
-                    c.width = sw, c.x = sx;
+                c.rect.y = sy, c.rect.height = sh;
+                if (c.rect.width > sw) {
+                    c.rect.width = sw, c.rect.x = sx;
                 } else {
-                    c.x = Clamp64(static_cast<long long>(sx) + sw - c.width);
+                    c.rect.x = Clamp64(static_cast<long long>(sx) + sw - c.rect.width);
                 }
             } else if (axis == Axis::Horizontal) {
-                c.x = sx, c.width = sw;
-                if (c.height > sh) {
-                    c.height = sh, c.y = sy;
+                c.rect.x = sx, c.rect.width = sw;
+                if (c.rect.height > sh) {
+                    c.rect.height = sh, c.rect.y = sy;
                 } else {
-                    c.y = Clamp64(static_cast<long long>(sy) + sh - c.height);
+                    c.rect.y = Clamp64(static_cast<long long>(sy) + sh - c.rect.height);
                 }
             }
             break;
-        case AlignCenter:
+        case Align::Center:
             if (axis == Axis::Vertical) {
-                c.y = sy, c.height = sh;
-                if (c.width < sw) {
-                    c.x = Clamp64(sx + (static_cast<long long>(sw) - c.width) / 2);
+                c.rect.y = sy, c.rect.height = sh;
+                if (c.rect.width < sw) {
+                    c.rect.x = Clamp64(sx + (static_cast<long long>(sw) - c.rect.width) / 2);
                 } else {
-                    c.width = sw, c.x = sx;
+                    c.rect.width = sw, c.rect.x = sx;
                 }
             } else if (axis == Axis::Horizontal) {
-                c.x = sx, c.width = sw;
-                if (c.height < sh) {
-                    c.y = Clamp64(sy + (static_cast<long long>(sh) - c.height) / 2);
+                c.rect.x = sx, c.rect.width = sw;
+                if (c.rect.height < sh) {
+                    c.rect.y = Clamp64(sy + (static_cast<long long>(sh) - c.rect.height) / 2);
                 } else {
-                    c.height = sh, c.y = sy;
+                    c.rect.height = sh, c.rect.y = sy;
                 }
             }
             break;
@@ -122,11 +124,11 @@ void LayoutNode(TreeNode& node) {
     long long fixedW = 0, fixedH = 0;
     ForEachVisible(node, [&](TreeNode& child) {
         ++n;
-        if (child.control->layoutItem == ItemExpand) {
+        if (child.control->layoutItem == LayoutItem::Expand) {
             ++e;
         } else {
-            fixedW += child.control->width;
-            fixedH += child.control->height;
+            fixedW += child.control->rect.width;
+            fixedH += child.control->rect.height;
         }
     });
     p.fixedWidthSum = Clamp64(fixedW);
@@ -136,13 +138,15 @@ void LayoutNode(TreeNode& node) {
     }
 
     // Pass 2: the children's area.
-    const int x0 = Clamp64(static_cast<long long>(p.x) + p.ml + p.scrollX);
-    const int y0 = Clamp64(static_cast<long long>(p.y) + p.mt + p.scrollY);
-    const int cw = Clamp64(static_cast<long long>(p.width) - p.mr - p.ml);
-    const int ch = Clamp64(static_cast<long long>(p.height) - p.mb - p.mt);
+    const int x0 = Clamp64(static_cast<long long>(p.rect.x) + p.ml + p.scrollX);
+    const int y0 = Clamp64(static_cast<long long>(p.rect.y) + p.mt + p.scrollY);
+    const int cw = Clamp64(static_cast<long long>(p.rect.width) - p.mr - p.ml);
+    const int ch = Clamp64(static_cast<long long>(p.rect.height) - p.mb - p.mt);
 
     // Pass 3: arrange.
-    if (p.layout == LayoutGrid) {
+    if (p.layout == LayoutMode::Grid) {
+        // The smallest square grid that holds the children, at most 5 x 5;
+        // children beyond 25 keep stacking in further rows of five.
         const int g = n <= 4 ? 2 : n <= 9 ? 3 : n <= 16 ? 4 : 5;
         const int cellW = cw / g, cellH = ch / g;
         int k = 0;
@@ -154,7 +158,7 @@ void LayoutNode(TreeNode& node) {
             ++k;
         });
     } else {
-        const bool vertical = p.layout == LayoutVertical;
+        const bool vertical = p.layout == LayoutMode::Vertical;
         const long long free = (vertical ? ch : cw) - (vertical ? fixedH : fixedW);
         const long long share = e > 0 ? free / e : 0;
         const long long firstShare = e > 0 ? share + free % e : 0;
@@ -163,11 +167,11 @@ void LayoutNode(TreeNode& node) {
         ForEachVisible(node, [&](TreeNode& child) {
             Layer& c = *child.control;
             long long slot;
-            if (c.layoutItem == ItemExpand) {
+            if (c.layoutItem == LayoutItem::Expand) {
                 slot = firstExpand ? firstShare : share;
                 firstExpand = false;
             } else {
-                slot = vertical ? c.height : c.width;
+                slot = vertical ? c.rect.height : c.rect.width;
             }
             if (vertical) {
                 PlaceInSlot(c, x0, Clamp64(pos), cw, Clamp64(slot), Axis::Vertical);
@@ -180,7 +184,7 @@ void LayoutNode(TreeNode& node) {
     }
 
     // A scroll panel updates its range from the sums once its content is placed.
-    if (p.kind == KindScrollPanel) {
+    if (p.kind == Kind::ScrollPanel) {
         p.placed();
     }
 }

@@ -2,7 +2,7 @@
 // The layout pass: rectangles of a node's visible children from its own
 // rectangle, margins and each child's layoutItem, align and expandScale.
 // Needs no display; recursive and allocation-free.
-#include "controls/controls.h"
+#include "controls/tree_node.h"
 
 namespace Vcl {
 

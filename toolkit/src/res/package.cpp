@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace Res {
+
 // Where entry bytes come from: an open file read with pread, or a buffer.
 struct xPackage::Source {
     int fd = -1;
@@ -240,3 +242,5 @@ bool xPackageWriter::write(const std::string& path) const {
     }
     return true;
 }
+
+}  // namespace Res

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace Res {
+
 class xPackage {
 public:
     struct Entry {
@@ -65,3 +67,5 @@ public:
 private:
     std::vector<std::pair<std::string, std::vector<uint8_t>>> entries_;
 };
+
+}  // namespace Res

@@ -1,16 +1,11 @@
 #include "res/resource_manager.h"
 
-#include <fcntl.h>
-#include <glib.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
-#include "platform/paths.h"
 #include "platform/trace.h"
 #include "res/xml_attr.h"
+
+namespace Res {
 
 namespace {
 
@@ -20,21 +15,6 @@ std::unique_ptr<xResourceManager>& Slot() {
 }
 
 char g_language[128];
-
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -49,7 +29,7 @@ const char* Language() {
 xResourceManager& xResourceManager::Instance() {
     auto& slot = Slot();
     if (!slot) {
-        slot.reset(new xResourceManager());
+        slot = std::make_unique<xResourceManager>();
     }
     return *slot;
 }
@@ -62,12 +42,12 @@ bool xResourceManager::Exists() {
     return Slot() != nullptr;
 }
 
-Res::xResource* xResourceManager::find(const std::string& id) const {
+xResource* xResourceManager::find(const std::string& id) const {
     auto it = resources_.find(id);
     return it == resources_.end() ? nullptr : it->second.get();
 }
 
-void xResourceManager::put(std::unique_ptr<Res::xResource> resource) {
+void xResourceManager::put(std::unique_ptr<xResource> resource) {
     std::string key = resource->id;
     resources_[key] = std::move(resource);
 }
@@ -90,7 +70,8 @@ const tinyxml2::XMLElement* SelectLanguageSet(const tinyxml2::XMLElement* resour
     return first;
 }
 
-int FillRegistry(xResourceManager& registry, const tinyxml2::XMLElement* set) {
+int FillRegistry(xResourceManager& registry, const tinyxml2::XMLElement* set,
+                 const LoadContext& context) {
     int stored = 0;
     for (auto* e = set ? set->FirstChildElement("res") : nullptr; e;
          e = e->NextSiblingElement("res")) {
@@ -99,11 +80,11 @@ int FillRegistry(xResourceManager& registry, const tinyxml2::XMLElement* set) {
         if (!id || !type) {
             continue;
         }
-        auto resource = Res::CreateResource(type);
+        auto resource = CreateResource(type);
         if (!resource) {
             continue;
         }
-        if (!resource->load(e)) {
+        if (!resource->load(e, context)) {
             ZV_TRACE("xui: resource %s (%s) not loaded", id, type);
             continue;
         }
@@ -126,7 +107,7 @@ bool xResourceManager::loadSets(const std::string& resourceXml, const std::strin
     if (!set) {
         return false;
     }
-    FillRegistry(*this, set);
+    FillRegistry(*this, set, loadContext());
     return true;
 }
 
@@ -161,18 +142,18 @@ bool xResourceManager::loadOverlay(const std::string& path, const std::string& l
     return loadSets(*resourceXml, language);
 }
 
-std::unique_ptr<Res::xColor> xResourceManager::readColor(const char* value) const {
+std::unique_ptr<xColor> xResourceManager::readColor(const char* value) const {
     if (!value) {
         return nullptr;
     }
     std::string text(value);
     size_t comma = text.find(',');
     std::string name = text.substr(0, comma);
-    auto* source = findAs<Res::xColor>(name);
+    auto* source = findAs<xColor>(name);
     if (!source) {
         return nullptr;
     }
-    auto copy = std::make_unique<Res::xColor>(*source);
+    auto copy = std::make_unique<xColor>(*source);
     if (comma != std::string::npos) {
         int alpha = xml::ParseDecimal(text.c_str() + comma + 1);
         if (alpha > 0 && alpha <= 255) {
@@ -182,13 +163,13 @@ std::unique_ptr<Res::xColor> xResourceManager::readColor(const char* value) cons
     return copy;
 }
 
-std::unique_ptr<Res::xImage> xResourceManager::readImage(const char* value) const {
+std::unique_ptr<xImage> xResourceManager::readImage(const char* value) const {
     if (!value) {
         return nullptr;
     }
     std::string text(value);
     size_t comma = text.find(',');
-    auto* source = findAs<Res::xImage>(text.substr(0, comma));
+    auto* source = findAs<xImage>(text.substr(0, comma));
     if (!source) {
         return nullptr;
     }
@@ -196,41 +177,15 @@ std::unique_ptr<Res::xImage> xResourceManager::readImage(const char* value) cons
     return source->share(index);
 }
 
-std::optional<std::string> xResourceManager::extractEntry(const std::string& name) {
-    auto bytes = main_.read(name);
-    if (!bytes || bytes->empty()) {
-        return std::nullopt;
-    }
-    std::string extension;
-    size_t dot = name.rfind('.');
-    size_t slash = name.rfind('/');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        extension = name.substr(dot);
-    }
-    if (extension.find('\0') != std::string::npos) {
-        extension.clear();  // a name with a NUL byte would not be the file we return
-    }
-    // The temporary folder is shared: a name that already exists is never
-    // written through (it could be a planted link); the counter moves on.
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        char base[96];
-        std::snprintf(base, sizeof(base), "xui.%lu.%lu.%lu", static_cast<unsigned long>(getpid()),
-                      tempCounter_++, static_cast<unsigned long>(g_get_monotonic_time() / 1000));
-        std::string path = zv::JoinPath(zv::TempFolder(), base + extension);
-        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST) {
-                continue;
-            }
-            return std::nullopt;
-        }
-        bool ok = WriteAll(fd, *bytes);
-        ok = (::close(fd) == 0) && ok;
-        if (!ok) {
-            ::unlink(path.c_str());
-            return std::nullopt;
-        }
-        return path;
-    }
-    return std::nullopt;
+LoadContext xResourceManager::loadContext() {
+    LoadContext context;
+    context.main = &main_;
+    context.overlay = overlay_.isOpen() ? &overlay_ : nullptr;
+    context.directory = directory_;
+    context.screenDpi = screenDpi_;
+    context.menuCounter = &menuCounter_;
+    context.extractCounter = &tempCounter_;
+    return context;
 }
+
+}  // namespace Res

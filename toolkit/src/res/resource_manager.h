@@ -8,47 +8,46 @@
 #include <optional>
 #include <string>
 
+#include "res/load_context.h"
 #include "res/package.h"
-#include "res/resource.h"
+#include "res/resource_kinds.h"
+
+namespace Res {
 
 class xResourceManager {
 public:
-    // Created on first use; Destroy() closes the packages and frees every
-    // resource (temporary files stay on disk).
+    // The process-wide registry of XUI_LOAD and the exports, created on first
+    // use; Destroy() closes the packages and frees every resource (temporary
+    // files stay on disk). Tests may make registries of their own.
     static xResourceManager& Instance();
     static void Destroy();
     static bool Exists();
 
     // Opens the main package, reads "resource.xml" and "window.xml" and fills
-    // the registry from the language set. False on any failure of the Part
-    // that must succeed (then nothing of the package is kept).
+    // the registry from the language set. False when any of that fails (then
+    // nothing of the package is kept).
     bool loadMain(const std::string& path, const std::string& language);
     // The overlay (the main path + ".cust"): only "resource.xml"; its
     // resources replace those of the same id. False when it was not used.
     bool loadOverlay(const std::string& path, const std::string& language);
 
     // Look-up by exact id; never creates an entry.
-    Res::xResource* find(const std::string& id) const;
+    xResource* find(const std::string& id) const;
     template <typename T>
     T* findAs(const std::string& id) const {
         return dynamic_cast<T*>(find(id));
     }
     // Stores a resource under its id, replacing an existing one.
-    void put(std::unique_ptr<Res::xResource> resource);
+    void put(std::unique_ptr<xResource> resource);
     size_t size() const { return resources_.size(); }
 
     // Colour attribute "name" or "name,alpha": a new colour copied from the
     // colour resource `name`, alpha replaced when 1..255. Null when the name
     // is not a colour resource.
-    std::unique_ptr<Res::xColor> readColor(const char* value) const;
+    std::unique_ptr<xColor> readColor(const char* value) const;
     // Image attribute "name" or "name,index": a new image sharing the picture
     // of resource `name` at that frame. Null when absent or undefined.
-    std::unique_ptr<Res::xImage> readImage(const char* value) const;
-
-    // Copies a main-package entry to "<tmp>/xui.<pid>.<counter>.<ticks><.ext>"
-    // and returns the path; nullopt for a missing or empty entry or a failed
-    // write. The file is created new (never through an existing name).
-    std::optional<std::string> extractEntry(const std::string& name);
+    std::unique_ptr<xImage> readImage(const char* value) const;
 
     // Next menu command number (1, 2, ... shared by every menu).
     int nextMenuCommand() { return ++menuCounter_; }
@@ -59,8 +58,16 @@ public:
     const std::string& packageDirectory() const { return directory_; }
     const std::string& windowXml() const { return windowXml_; }
 
-private:
+    // Font sizes in pixels follow the screen; set before loading (96 by default).
+    void setScreenDpi(int dpi) { screenDpi_ = dpi > 0 ? dpi : 96; }
+    // What loaders of this registry's resources may reach.
+    LoadContext loadContext();
+
     xResourceManager() = default;
+    xResourceManager(const xResourceManager&) = delete;
+    xResourceManager& operator=(const xResourceManager&) = delete;
+
+private:
     bool loadSets(const std::string& resourceXml, const std::string& language);
 
     xPackage main_;
@@ -68,9 +75,10 @@ private:
     std::string mainPath_;
     std::string directory_;
     std::string windowXml_;
-    std::map<std::string, std::unique_ptr<Res::xResource>> resources_;
+    std::map<std::string, std::unique_ptr<xResource>> resources_;
     int menuCounter_ = 0;
     unsigned long tempCounter_ = 0;
+    int screenDpi_ = 96;
 };
 
 // The "resource" element chosen for `language` under "resources": the first
@@ -82,8 +90,11 @@ const tinyxml2::XMLElement* SelectLanguageSet(const tinyxml2::XMLElement* resour
 // Fills the registry from the "res" children of a language set, skipping
 // elements without id or type, of other types, or whose load fails.
 // Returns the number of resources stored.
-int FillRegistry(xResourceManager& registry, const tinyxml2::XMLElement* set);
+int FillRegistry(xResourceManager& registry, const tinyxml2::XMLElement* set,
+                 const LoadContext& context);
 
 // The process-wide language code (at most 127 bytes are kept).
 void SetLanguage(const char* language);
 const char* Language();
+
+}  // namespace Res

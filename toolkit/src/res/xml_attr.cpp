@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace xml {
+namespace Res::xml {
 
 int ParseDecimal(const char* text) {
     if (!text) {
@@ -91,4 +91,4 @@ std::string ElementText(const tinyxml2::XMLElement* e) {
     return t ? std::string(t) : std::string();
 }
 
-}  // namespace xml
+}  // namespace Res::xml

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace xml {
+namespace Res::xml {
 
 constexpr long kDecimalLimit = 1000000;
 
@@ -31,4 +31,4 @@ std::vector<std::string> SplitList(const std::string& text);
 // The element's first text, or "".
 std::string ElementText(const tinyxml2::XMLElement* e);
 
-}  // namespace xml
+}  // namespace Res::xml

@@ -2,17 +2,12 @@
 
 #include <algorithm>
 
+#include "controls/registry.h"
 #include "platform/trace.h"
-#include "window/window.h"
 
 namespace Vcl {
 
 namespace {
-
-std::vector<std::unique_ptr<Layer>>& Deferred() {
-    static std::vector<std::unique_ptr<Layer>> parked;
-    return parked;
-}
 
 // Appends the children of the fragment's "module" element to `element`.
 void ExpandInclude(tinyxml2::XMLElement* element, BuildContext& context) {
@@ -56,9 +51,9 @@ std::unique_ptr<TreeNode> BuildNode(tinyxml2::XMLElement* element, TreeNode* par
         ZV_TRACE("xui: unknown control element <%s> dropped", element->Name());
         return nullptr;
     }
-    control->window = context.window;
-    control->parent = parentNode ? parentNode->control.get() : nullptr;
-    if (!control->load(element)) {
+    const LoadScope scope{context.resources, context.owner,
+                          parentNode ? parentNode->control.get() : nullptr};
+    if (!control->load(element, scope)) {
         ZV_TRACE("xui: control <%s id=%s> not loaded", element->Name(), control->name.c_str());
         return nullptr;
     }
@@ -68,8 +63,8 @@ std::unique_ptr<TreeNode> BuildNode(tinyxml2::XMLElement* element, TreeNode* par
     node->parent = parentNode;
     control->node = node.get();
     node->control = std::move(control);
-    if (!node->control->name.empty() && context.window) {
-        context.window->enterName(node->control.get());
+    if (!node->control->name.empty() && context.names) {
+        (*context.names)[node->control->name] = node->control.get();
     }
     const char* src = element->Attribute("src");
     bool pushed = false;
@@ -81,7 +76,7 @@ std::unique_ptr<TreeNode> BuildNode(tinyxml2::XMLElement* element, TreeNode* par
     }
     for (auto* child = element->FirstChildElement(); child; child = child->NextSiblingElement()) {
         // A list's "item" is its row description, not a child control.
-        if (node->control->kind == KindList && std::string(child->Name()) == "item") {
+        if (node->control->kind == Kind::List && std::string(child->Name()) == "item") {
             continue;
         }
         if (auto c = BuildNode(child, node.get(), context, depth + 1)) {
@@ -92,47 +87,6 @@ std::unique_ptr<TreeNode> BuildNode(tinyxml2::XMLElement* element, TreeNode* par
         context.includeStack.pop_back();
     }
     return node;
-}
-
-void RemoveChild(TreeNode& node, size_t index) {
-    if (index >= node.children.size()) {
-        return;
-    }
-    std::unique_ptr<TreeNode> gone = std::move(node.children[index]);
-    node.children.erase(node.children.begin() + static_cast<long>(index));
-    gone.reset();
-}
-
-void DeferDeletion(std::unique_ptr<Layer> control) {
-    if (control->window && control->window != control.get()) {
-        control->window->forget(control.get());
-    }
-    control->parent = nullptr;
-    control->node = nullptr;
-    Deferred().push_back(std::move(control));
-}
-
-bool TakeDeferred(Layer* control) {
-    auto& parked = Deferred();
-    auto it = std::find_if(parked.begin(), parked.end(),
-                           [&](const std::unique_ptr<Layer>& p) { return p.get() == control; });
-    if (it == parked.end()) {
-        return false;
-    }
-    std::unique_ptr<Layer> doomed = std::move(*it);
-    parked.erase(it);
-    doomed.reset();
-    return true;
-}
-
-bool IsDeferred(const Layer* control) {
-    const auto& parked = Deferred();
-    return std::any_of(parked.begin(), parked.end(),
-                       [&](const std::unique_ptr<Layer>& p) { return p.get() == control; });
-}
-
-size_t DeferredCount() {
-    return Deferred().size();
 }
 
 }  // namespace Vcl

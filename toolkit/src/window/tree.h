@@ -1,12 +1,18 @@
 #pragma once
-// Building control trees from descriptions, and the deferred deletion of
-// controls destroyed inside their own event.
+// Building control trees from descriptions.
 #include <tinyxml2.h>
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
-#include "controls/controls.h"
+#include "controls/tree_node.h"
+
+namespace Res {
+class xResourceManager;
+}
 
 namespace Vcl {
 
@@ -16,7 +22,11 @@ constexpr int kMaxTreeDepth = 200;
 constexpr int kMaxControlsPerWindow = 20000;
 
 struct BuildContext {
-    Window* window = nullptr;
+    explicit BuildContext(const Res::xResourceManager& registry) : resources(registry) {}
+    const Res::xResourceManager& resources;
+    ControlOwner* owner = nullptr;  // the window the controls belong to
+    // The window's name map: named controls are entered (a later one wins).
+    std::map<std::string, Layer*>* names = nullptr;
     // Reads an included fragment by entry name; empty when missing.
     std::function<std::string(const std::string&)> readEntry;
     int controls = 0;
@@ -28,17 +38,5 @@ struct BuildContext {
 // its load fails; failed children are dropped and their siblings kept.
 std::unique_ptr<TreeNode> BuildNode(tinyxml2::XMLElement* element, TreeNode* parentNode,
                                     BuildContext& context, int depth = 0);
-
-// Removes child `index` of `node`; a control inside its own event is freed
-// when that event returns.
-void RemoveChild(TreeNode& node, size_t index);
-
-// Deferred deletion: controls in a callback are parked here by ~TreeNode.
-void DeferDeletion(std::unique_ptr<Layer> control);
-// Frees `control` when it is parked; true when it was.
-bool TakeDeferred(Layer* control);
-// True while `control` is parked for deletion.
-bool IsDeferred(const Layer* control);
-size_t DeferredCount();
 
 }  // namespace Vcl

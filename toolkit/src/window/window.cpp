@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "host/ms_window.h"
 #include "layout/layout.h"
 #include "platform/trace.h"
 #include "res/resource_manager.h"
@@ -12,9 +11,13 @@
 
 namespace Vcl {
 
+namespace xml = Res::xml;
+
 Window::Window() {
-    kind = 0;  // a window is not one of the thirteen control kinds
+    kind = Kind::Window;
     element = "window";
+    owner = this;
+    rect = Rect{0, 0, 100, 100};
 }
 
 Window::~Window() {
@@ -22,6 +25,7 @@ Window::~Window() {
     native.reset();
     root.reset();
     names.clear();
+    owner = nullptr;  // Layer's destructor must not call back into a half-gone window
 }
 
 GtkWidget* Window::nativeHandle() const {
@@ -38,7 +42,7 @@ void Window::setVisible(int show) {
     }
 }
 
-bool Window::load(const tinyxml2::XMLElement* source) {
+bool Window::load(const tinyxml2::XMLElement* source, const LoadScope& scope) {
     const std::string kindName = source->Name();
     if (kindName != "window" && kindName != "dialog") {
         return false;
@@ -57,25 +61,25 @@ bool Window::load(const tinyxml2::XMLElement* source) {
     tinyxml2::XMLDocument work;
     auto* copy = work.InsertEndChild(source->DeepClone(&work))->ToElement();
 
-    auto& r = xResourceManager::Instance();
+    const auto& r = scope.resources;
     if (auto* t = r.findAs<Res::xText>(xml::Text(copy, "text"))) {
         title = t->text;
     }
-    int px = xml::Decimal(copy, "x"), py = xml::Decimal(copy, "y");
-    rect =
-        Rect{px, py, px + xml::Decimal(copy, "width", 100), py + xml::Decimal(copy, "height", 100)};
+    rect = Rect{xml::Decimal(copy, "x"), xml::Decimal(copy, "y"), xml::Decimal(copy, "width", 100),
+                xml::Decimal(copy, "height", 100)};
     minWidth = xml::Decimal(copy, "width-min");
     minHeight = xml::Decimal(copy, "height-min");
     font = r.findAs<Res::xFont>(xml::Text(copy, "font"));
     textColor = r.readColor(copy->Attribute("color"));
-    native = std::make_unique<HostWin::MsWindow>(*this);
+    native = CreateNativeWindow(*this);
 
     tinyxml2::XMLElement* rootElement = copy->FirstChildElement();
     if (!rootElement) {
         return false;
     }
-    BuildContext context;
-    context.window = this;
+    BuildContext context{r};
+    context.owner = this;
+    context.names = &names;
     context.readEntry = [&r](const std::string& entry) {
         auto text = r.mainPackage().readText(entry);
         return text ? *text : std::string();
@@ -97,16 +101,44 @@ void Window::enterName(Layer* control) {
     names[control->name] = control;
 }
 
-void Window::forget(Layer* control) {
-    auto it = names.find(control->name);
-    if (it != names.end() && it->second == control) {
+void Window::forget(Layer& control) {
+    auto it = names.find(control.name);
+    if (it != names.end() && it->second == &control) {
         names.erase(it);
     }
-    if (hovered == control) {
-        hovered = nullptr;
+}
+
+void Window::deliver(Layer& control, int code, void* param) {
+    if (!handler) {
+        return;
     }
-    if (captured == control) {
-        captured = nullptr;
+    // Host code runs beneath GTK's C frames: nothing may unwind through them.
+    try {
+        handler->onEvent(reinterpret_cast<XuiControl*>(&control), code, param);
+    } catch (...) {
+        ZV_TRACE("xui: host handler threw on event %d; ignored", code);
+    }
+}
+
+void Window::delivered(Layer& control, int code) {
+    if (code == XUI_EVENT_CLICK && isDialog && &control != this) {
+        if (control.name == "DLG.OK") {
+            command(1);
+        } else if (control.name == "DLG.CANCEL") {
+            command(2);
+        }
+    }
+}
+
+void Window::relayoutNativeChildren() {
+    if (native) {
+        native->relayoutChildren();
+    }
+}
+
+void Window::invalidate(const Rect& area) {
+    if (native) {
+        native->invalidate(area);
     }
 }
 
@@ -115,10 +147,7 @@ void Window::clientResized(int clientWidth, int clientHeight) {
         return;
     }
     Layer& top = *root->control;
-    top.x = 0;
-    top.y = 0;
-    top.width = clientWidth;
-    top.height = clientHeight;
+    top.rect = Rect{0, 0, clientWidth, clientHeight};
     top.placed();
     LayoutNode(*root);
     notify(this, XUI_EVENT_RESIZED, static_cast<XuiWindow*>(static_cast<void*>(this)));
@@ -155,57 +184,7 @@ void Window::route(const InputEvent& e) {
     if (!enabled) {
         return;
     }
-    // Every step re-reads the routing state: a host handler may destroy
-    // controls (forget() clears the pointers) or the window's native window.
-    switch (e.kind) {
-        case InputMove: {
-            Layer* hit = hitTest(e.x, e.y);
-            if (hit != hovered) {
-                if (Layer* old = hovered) {
-                    hovered = nullptr;
-                    old->onInput(InputEvent{InputLeave, e.x, e.y, 0});
-                }
-                hovered = hit;
-                if (hit) {
-                    hit->onInput(InputEvent{InputEnter, e.x, e.y, 0});
-                }
-            }
-            if (Layer* target = captured ? captured : hovered) {
-                target->onInput(e);
-            }
-            break;
-        }
-        case InputPress:
-            captured = hitTest(e.x, e.y);
-            if (captured) {
-                captured->onInput(e);
-            }
-            break;
-        case InputRightPress:
-            captured = hovered;
-            if (captured) {
-                captured->onInput(e);
-            }
-            break;
-        case InputRelease:
-        case InputRightRelease:
-            if (Layer* target = captured) {
-                captured = nullptr;
-                target->onInput(e);
-            }
-            break;
-        case InputLeave:
-            if (Layer* old = hovered) {
-                hovered = nullptr;
-                old->onInput(e);
-            }
-            break;
-        default:
-            if (hovered) {
-                hovered->onInput(e);
-            }
-            break;
-    }
+    router_.route(e, [this](int x, int y) { return hitTest(x, y); });
 }
 
 bool Window::askClose() {

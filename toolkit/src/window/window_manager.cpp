@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "host/ms_window.h"
 #include "platform/trace.h"
+
+namespace Vcl {
 
 namespace {
 
@@ -29,7 +30,7 @@ void xWindowManager::Destroy() {
     }
 }
 
-int xWindowManager::buildAll(const std::string& windowXml) {
+int xWindowManager::buildAll(const std::string& windowXml, const Res::xResourceManager& registry) {
     tinyxml2::XMLDocument doc;
     if (doc.Parse(windowXml.data(), windowXml.size()) != tinyxml2::XML_SUCCESS) {
         ZV_TRACE("xui: window.xml: %s", doc.ErrorStr());
@@ -39,8 +40,8 @@ int xWindowManager::buildAll(const std::string& windowXml) {
     int built = 0;
     for (auto* e = windows ? windows->FirstChildElement() : nullptr; e;
          e = e->NextSiblingElement()) {
-        auto w = std::make_unique<Vcl::Window>();
-        if (!w->load(e)) {
+        auto w = std::make_unique<Window>();
+        if (!w->load(e, LoadScope{registry})) {
             ZV_TRACE("xui: window description <%s id=%s> skipped", e->Name(), e->Attribute("id"));
             continue;
         }
@@ -50,7 +51,7 @@ int xWindowManager::buildAll(const std::string& windowXml) {
     return built;
 }
 
-Vcl::Window* xWindowManager::add(std::unique_ptr<Vcl::Window> window) {
+Window* xWindowManager::add(std::unique_ptr<Window> window) {
     windows_.push_back(std::move(window));
     if (!main_) {
         main_ = windows_.back().get();
@@ -58,7 +59,7 @@ Vcl::Window* xWindowManager::add(std::unique_ptr<Vcl::Window> window) {
     return windows_.back().get();
 }
 
-Vcl::Window* xWindowManager::find(const std::string& name) const {
+Window* xWindowManager::find(const std::string& name) const {
     for (const auto& w : windows_) {
         if (w->name == name) {
             return w.get();
@@ -67,9 +68,9 @@ Vcl::Window* xWindowManager::find(const std::string& name) const {
     return nullptr;
 }
 
-bool xWindowManager::owns(const Vcl::Window* window) const {
+bool xWindowManager::owns(const Window* window) const {
     return std::any_of(windows_.begin(), windows_.end(),
-                       [&](const std::unique_ptr<Vcl::Window>& w) { return w.get() == window; });
+                       [&](const std::unique_ptr<Window>& w) { return w.get() == window; });
 }
 
 void xWindowManager::clear() {
@@ -82,3 +83,5 @@ void xWindowManager::clear() {
     }
     windows_.clear();
 }
+
+}  // namespace Vcl

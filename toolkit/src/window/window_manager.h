@@ -7,24 +7,33 @@
 
 #include "window/window.h"
 
+namespace Res {
+class xResourceManager;
+}
+
+namespace Vcl {
+
 class xWindowManager {
 public:
     static xWindowManager& Instance();
     static void Destroy();
 
-    // Builds every description of "window.xml"; returns how many loaded.
-    int buildAll(const std::string& windowXml);
-    Vcl::Window* add(std::unique_ptr<Vcl::Window> window);
+    // Builds every description of "window.xml" with the resources of
+    // `registry`; returns how many loaded.
+    int buildAll(const std::string& windowXml, const Res::xResourceManager& registry);
+    Window* add(std::unique_ptr<Window> window);
     // The loaded window whose "id" is `name` (the first of that id).
-    Vcl::Window* find(const std::string& name) const;
-    bool owns(const Vcl::Window* window) const;
+    Window* find(const std::string& name) const;
+    bool owns(const Window* window) const;
     // Destroys every window; the main-window pointer is cleared first.
     void clear();
 
-    Vcl::Window* mainWindow() const { return main_; }
-    const std::vector<std::unique_ptr<Vcl::Window>>& windows() const { return windows_; }
+    Window* mainWindow() const { return main_; }
+    const std::vector<std::unique_ptr<Window>>& windows() const { return windows_; }
 
 private:
-    std::vector<std::unique_ptr<Vcl::Window>> windows_;
-    Vcl::Window* main_ = nullptr;
+    std::vector<std::unique_ptr<Window>> windows_;
+    Window* main_ = nullptr;
 };
+
+}  // namespace Vcl

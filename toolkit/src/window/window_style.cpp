@@ -1,13 +1,15 @@
+#include "window/window_style.h"
+
 #include <string_view>
 
 #include "res/xml_attr.h"
-#include "window/window.h"
 
 namespace Vcl {
 
 namespace {
 
 using namespace StyleBits;
+namespace xml = Res::xml;
 
 struct Keyword {
     std::string_view name;
@@ -45,7 +47,7 @@ WindowStyle ParseWindowStyle(const char* style, const char* styleEx, bool dialog
     WindowStyle s;
     if (dialog) {
         if (!style) {
-            s.style = 0x10C80880u;
+            s.style = DefaultDialog;
         } else {
             s.style = ClipChildren | ModalFrame;
             for (const auto& k : xml::SplitList(style)) {
@@ -58,7 +60,7 @@ WindowStyle ParseWindowStyle(const char* style, const char* styleEx, bool dialog
         return s;  // dialogs take no extended style
     }
     if (!style) {
-        s.style = 0x12CF0000u;
+        s.style = DefaultWindow;
     } else {
         s.style = ClipChildren;
         bool overlapped = false, popup = false;

@@ -1,8 +1,7 @@
-#include <strings.h>
+#include "res/image.h"
 
 #include "platform/trace.h"
-#include "res/resource.h"
-#include "res/resource_manager.h"
+#include "res/load_context.h"
 #include "res/xml_attr.h"
 
 namespace Res {
@@ -40,7 +39,7 @@ void xImage::setImage(GObjectPtr<GdkPixbuf> picture) {
     frameHeight = h;
 }
 
-bool xImage::load(const tinyxml2::XMLElement* element) {
+bool xImage::load(const tinyxml2::XMLElement* element, const LoadContext& context) {
     // A frame count below 1 would divide by zero; such images have one frame.
     count = xml::Decimal(element, "count", 1);
     if (count < 1) {
@@ -48,10 +47,10 @@ bool xImage::load(const tinyxml2::XMLElement* element) {
     }
     index = xml::Decimal(element, "index", 0);
     std::string stretch = xml::Text(element, "stretch");
-    mode = stretch == "tile"       ? Tile
-           : stretch == "stretch"  ? Stretch
-           : stretch == "stretch9" ? Stretch9
-                                   : Original;
+    mode = stretch == "tile"       ? ImageMode::Tile
+           : stretch == "stretch"  ? ImageMode::Stretch
+           : stretch == "stretch9" ? ImageMode::Stretch9
+                                   : ImageMode::Original;
     ml = xml::Decimal(element, "ml");
     mr = xml::Decimal(element, "mr");
     mt = xml::Decimal(element, "mt");
@@ -61,10 +60,9 @@ bool xImage::load(const tinyxml2::XMLElement* element) {
     if (text.empty()) {
         return false;
     }
-    auto& registry = xResourceManager::Instance();
     GObjectPtr<GdkPixbuf> picture;
     if (localFile) {
-        sourcePath = registry.packageDirectory() + "/" + text;
+        sourcePath = context.directory + "/" + text;
         GError* error = nullptr;
         picture = GObjectPtr<GdkPixbuf>(gdk_pixbuf_new_from_file(sourcePath.c_str(), &error));
         if (error) {
@@ -72,10 +70,7 @@ bool xImage::load(const tinyxml2::XMLElement* element) {
             g_error_free(error);
         }
     } else {
-        auto bytes = registry.overlayPackage().read(text);
-        if (!bytes) {
-            bytes = registry.mainPackage().read(text);
-        }
+        auto bytes = context.read(text, true);
         if (!bytes) {
             return false;
         }

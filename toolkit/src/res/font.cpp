@@ -1,27 +1,16 @@
-#include <gdk/gdk.h>
+#include "res/font.h"
+
 #include <pango/pangocairo.h>
 #include <strings.h>
 
 #include <cmath>
-#include <mutex>
-#include <set>
 
-#include "res/resource.h"
+#include "res/load_context.h"
 #include "res/xml_attr.h"
 
 namespace Res {
 
 namespace {
-
-// Vertical pixels per inch of the screen, read once; 96 without a display.
-int ScreenDpi() {
-    static int dpi = [] {
-        GdkScreen* screen = gdk_screen_get_default();
-        double r = screen ? gdk_screen_get_resolution(screen) : -1.0;
-        return r > 0 ? static_cast<int>(std::lround(r)) : 96;
-    }();
-    return dpi;
-}
 
 bool FamilyInstalled(const std::string& face) {
     if (face.empty()) {
@@ -56,11 +45,11 @@ xFont::~xFont() {
     }
 }
 
-bool xFont::load(const tinyxml2::XMLElement* element) {
+bool xFont::load(const tinyxml2::XMLElement* element, const LoadContext& context) {
     face = xml::Text(element, "face");
     emSize = xml::Real(element, "size", 10.0);
     int sizeInt = xml::Decimal(element, "size", 10);
-    int dpi = ScreenDpi();
+    const int dpi = context.screenDpi > 0 ? context.screenDpi : 96;
     pixelHeight = MulDiv(sizeInt, dpi, 72);
     styleBits = 0;
     for (const std::string& flag : xml::SplitList(xml::Text(element, "spec"))) {

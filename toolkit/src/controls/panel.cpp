@@ -1,0 +1,31 @@
+#include "controls/panel.h"
+
+#include "controls/registry.h"
+#include "draw/painter.h"
+#include "res/resource_manager.h"
+#include "res/xml_attr.h"
+
+namespace Vcl {
+
+bool Panel::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
+    if (!Layer::load(e, scope)) {
+        return false;
+    }
+    looks.read(e, scope, "image", "color", StateNormal);
+    if (auto* t = scope.resources.findAs<Res::xText>(Res::xml::Text(e, "tip"))) {
+        tip = t->text;
+        tipText = t->text;
+    }
+    return true;
+}
+
+void Panel::paint(Painter& painter, const Rect&) {
+    // Plain colour fills for now; images and text come with the full painter.
+    if (looks.color.normal) {
+        painter.fill(rect, Color::FromArgb(looks.color.normal->argb));
+    }
+}
+
+ZUDOZ_CONTROL_KIND("panel", Kind::Panel, Panel);
+
+}  // namespace Vcl

@@ -1,0 +1,57 @@
+// Exports of resources by id: texts, colours, fonts, data files, language.
+#include <string>
+
+#include "exports/guard.h"
+#include "res/resource_manager.h"
+
+using namespace Vcl::exports;
+
+namespace {
+
+// The loaded resource `id` of kind T, or null (also before any load).
+template <typename T>
+T* Find(const char* id) {
+    if (!id || !Res::xResourceManager::Exists()) {
+        return nullptr;
+    }
+    return Res::xResourceManager::Instance().findAs<T>(id);
+}
+
+}  // namespace
+
+extern "C" {
+
+const char16_t* XUI_STRING_GET(const char* id) {
+    static std::u16string buffer;
+    buffer.clear();
+    if (auto* t = Find<Res::xText>(id)) {
+        buffer = t->text;
+    }
+    return buffer.c_str();
+}
+
+int XUI_COLOR_GET(const char* id) {
+    return Guard(Find<Res::xColor>(id), 0,
+                 [](Res::xColor& c) { return static_cast<int>(c.native()); });
+}
+
+PangoFontDescription* XUI_FONT_GET(const char* id) {
+    return Guard(Find<Res::xFont>(id), static_cast<PangoFontDescription*>(nullptr),
+                 [](Res::xFont& f) { return f.nativeFont; });
+}
+
+const unsigned char* XUI_DATAFILE_GET(const char* id) {
+    return Guard(Find<Res::xData>(id), static_cast<const unsigned char*>(nullptr),
+                 [](Res::xData& d) -> const unsigned char* { return d.content.data(); });
+}
+
+int XUI_DATAFILE_GET_LENTH(const char* id) {
+    return Guard(Find<Res::xData>(id), 0,
+                 [](Res::xData& d) { return static_cast<int>(d.content.size()); });
+}
+
+const char* XUI_GET_LANGUAGE(void) {
+    return Res::Language();
+}
+
+}  // extern "C"

@@ -1,0 +1,63 @@
+// Painting: the control tree into the window's back buffer, then the
+// buffer to the screen in one copy.
+#include "draw/back_buffer.h"
+#include "host/ms_window_signals.h"
+#include "window/window.h"
+
+namespace HostWin {
+
+namespace {
+
+void PaintNode(Vcl::Painter& painter, const Vcl::TreeNode& node, const Vcl::Rect& update) {
+    Vcl::Layer* c = node.control.get();
+    if (!c || !c->visible) {
+        return;
+    }
+    c->paint(painter, update);
+    for (const auto& child : node.children) {
+        PaintNode(painter, *child, update);
+    }
+}
+
+}  // namespace
+
+gboolean MsWindow::Signals::Draw(GtkWidget*, cairo_t* cr, gpointer self) {
+    static_cast<MsWindow*>(self)->paint(cr);
+    return FALSE;
+}
+
+void MsWindow::paint(cairo_t* cr) {
+    if (!canvas_ || !window_.root) {
+        return;
+    }
+    const int width = gtk_widget_get_allocated_width(canvas_);
+    const int height = gtk_widget_get_allocated_height(canvas_);
+    GdkRectangle clip;
+    if (!gdk_cairo_get_clip_rectangle(cr, &clip)) {
+        return;
+    }
+    const Vcl::Rect update{clip.x, clip.y, clip.width, clip.height};
+    {
+        Vcl::Painter painter = backBuffer_.begin(width, height);
+        if (!painter.valid()) {
+            return;
+        }
+        auto scope = painter.scope();
+        painter.clip(update);
+        // Unpainted pixels stay transparent, so the window's own background
+        // shows through them as before there was a buffer.
+        cairo_t* buffer = painter.context();
+        cairo_save(buffer);
+        cairo_set_operator(buffer, CAIRO_OPERATOR_CLEAR);
+        cairo_paint(buffer);
+        cairo_restore(buffer);
+        PaintNode(painter, *window_.root, update);
+    }
+    if (cairo_surface_t* pixels = backBuffer_.surface()) {
+        cairo_set_source_surface(cr, pixels, 0, 0);
+        cairo_rectangle(cr, update.x, update.y, update.width, update.height);
+        cairo_fill(cr);
+    }
+}
+
+}  // namespace HostWin

@@ -1,0 +1,51 @@
+#pragma once
+// "menu" resources: nested items with command numbers shared by every menu,
+// and the maps between commands, ids and texts. The native menu is built by
+// the host side on first use and owned here through NativeMenu.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+
+typedef struct _GtkWidget GtkWidget;
+
+namespace Res {
+
+// A native menu built from an xMenu; destroyed with it.
+class NativeMenu {
+public:
+    virtual ~NativeMenu() = default;
+    virtual GtkWidget* widget() const = 0;
+};
+
+class xMenu : public xResource {
+public:
+    struct Item {
+        enum Kind { Command, Separator, Popup };
+        Kind kind = Command;
+        int command = 0;
+        std::string id;
+        std::u16string text;
+        bool enabled = true;
+        bool checked = false;
+        std::vector<Item> children;
+    };
+
+    bool load(const tinyxml2::XMLElement* element, const LoadContext& context) override;
+    // A copy for the host: same items and maps, no native menu yet.
+    std::unique_ptr<xMenu> duplicate() const;
+
+    std::vector<Item> items;
+    std::map<int, std::string> commandToId;
+    std::map<std::string, int> idToCommand;
+    std::map<std::string, std::u16string> idToText;
+    std::unique_ptr<NativeMenu> native;  // set by the host on first use
+
+private:
+    void buildLevel(const tinyxml2::XMLElement* first, std::vector<Item>& out, int depth,
+                    const LoadContext& context);
+};
+
+}  // namespace Res
