@@ -44,30 +44,6 @@ protected:
     }
 };
 
-TEST(ColorValue, ChannelsAreWrittenBlueGreenRedAndAlphaFollowsTheComma) {
-    struct Case {
-        const char* value;
-        uint32_t argb;
-    } cases[] = {
-        {"#0000FF", 0xFFFF0000u},     // opaque red
-        {"#FF0000,80", 0x800000FFu},  // half-transparent blue
-        {"#112233", 0xFF332211u},
-        {"#112233,00", 0x00332211u},
-        {"#112233,", 0xFF332211u},  // nothing after the comma: opaque
-        {"x#112233", 0xFF332211u},  // the last '#' starts the colour
-        {"#abcdef", 0xFFEFCDABu},
-        {"112233", 0u},  // no '#'
-        {"#11223", 0u},  // five digits
-        {"#1", 0u},
-        {"", 0u},
-        {"#112233#44", 0u},            // last '#' has too few digits after it
-        {"#112233,1FF", 0xFF332211u},  // only the low byte of alpha counts
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Res::ParseColor(c.value), c.argb) << c.value;
-    }
-}
-
 TEST_F(Registry, LanguageChoosesTheMatchingSetElseTheFirst) {
     std::string sets = Set("zh", "<res id=\"s\" type=\"string\">中文</res>") +
                        Set("en", "<res id=\"s\" type=\"string\">English</res>");

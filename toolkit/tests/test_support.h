@@ -10,6 +10,7 @@
 
 #include "res/package.h"
 #include "res/resource_manager.h"
+#include "support/process.h"
 #include "window/window_manager.h"
 
 namespace testing_support {
@@ -23,8 +24,7 @@ public:
     }
     ~TempDir() {
         if (!path_.empty()) {
-            std::string cmd = "rm -rf '" + path_ + "'";
-            [[maybe_unused]] int rc = system(cmd.c_str());
+            zvtest::RemoveTree(path_);
         }
     }
     const std::string& path() const { return path_; }

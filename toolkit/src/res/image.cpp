@@ -6,7 +6,7 @@
 
 namespace Res {
 
-GObjectPtr<GdkPixbuf> DecodePicture(const std::vector<uint8_t>& bytes) {
+zv::GObjectPtr<GdkPixbuf> DecodePicture(const std::vector<uint8_t>& bytes) {
     if (bytes.empty()) {
         return {};
     }
@@ -15,11 +15,11 @@ GObjectPtr<GdkPixbuf> DecodePicture(const std::vector<uint8_t>& bytes) {
     bool ok = gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), &error);
     // close() must run even after a failed write, or the loader complains.
     ok = gdk_pixbuf_loader_close(loader, ok ? &error : nullptr) && ok;
-    GObjectPtr<GdkPixbuf> picture;
+    zv::GObjectPtr<GdkPixbuf> picture;
     if (ok) {
         GdkPixbuf* p = gdk_pixbuf_loader_get_pixbuf(loader);
         if (p) {
-            picture = GObjectPtr<GdkPixbuf>(GDK_PIXBUF(g_object_ref(p)));
+            picture = zv::GObjectPtr<GdkPixbuf>::Ref(p);
         }
     } else {
         ZV_TRACE("xui: picture not decoded: %s", error ? error->message : "unknown format");
@@ -31,7 +31,7 @@ GObjectPtr<GdkPixbuf> DecodePicture(const std::vector<uint8_t>& bytes) {
     return picture;
 }
 
-void xImage::setImage(GObjectPtr<GdkPixbuf> picture) {
+void xImage::setImage(zv::GObjectPtr<GdkPixbuf> picture) {
     image = std::move(picture);
     int w = image ? gdk_pixbuf_get_width(image.get()) : 0;
     int h = image ? gdk_pixbuf_get_height(image.get()) : 0;
@@ -60,11 +60,11 @@ bool xImage::load(const tinyxml2::XMLElement* element, const LoadContext& contex
     if (text.empty()) {
         return false;
     }
-    GObjectPtr<GdkPixbuf> picture;
+    zv::GObjectPtr<GdkPixbuf> picture;
     if (localFile) {
         sourcePath = context.directory + "/" + text;
         GError* error = nullptr;
-        picture = GObjectPtr<GdkPixbuf>(gdk_pixbuf_new_from_file(sourcePath.c_str(), &error));
+        picture = zv::GObjectPtr<GdkPixbuf>(gdk_pixbuf_new_from_file(sourcePath.c_str(), &error));
         if (error) {
             ZV_TRACE("xui: image %s: %s", sourcePath.c_str(), error->message);
             g_error_free(error);
@@ -82,8 +82,17 @@ bool xImage::load(const tinyxml2::XMLElement* element, const LoadContext& contex
 }
 
 std::unique_ptr<xImage> xImage::share(int frameIndex) const {
-    auto copy = std::make_unique<xImage>(*this);
+    auto copy = std::make_unique<xImage>();
+    copy->id = id;
+    copy->type = type;
+    copy->image = image.share();
+    copy->mode = mode;
+    copy->count = count;
     copy->index = frameIndex;
+    copy->frameWidth = frameWidth;
+    copy->frameHeight = frameHeight;
+    copy->ml = ml, copy->mr = mr, copy->mt = mt, copy->mb = mb;
+    copy->sourcePath = sourcePath;
     return copy;
 }
 

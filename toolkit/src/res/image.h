@@ -9,23 +9,25 @@
 #include <string>
 #include <vector>
 
-#include "res/gobject_ptr.h"
+#include "draw/image_draw.h"
+#include "platform/gobject_ptr.h"
 #include "res/resource.h"
 
 namespace Res {
 
-enum class ImageMode { Original = 0, Tile = 1, Stretch = 2, Stretch9 = 3 };
+// The drawing side knows the modes; images only carry theirs.
+using ImageMode = Vcl::ImageMode;
 
 class xImage : public xResource {
 public:
     bool load(const tinyxml2::XMLElement* element, const LoadContext& context) override;
     // Sets the decoded picture and derives the frame size from it.
-    void setImage(GObjectPtr<GdkPixbuf> picture);
-    // A copy sharing the picture (copies take their own reference, so the
+    void setImage(zv::GObjectPtr<GdkPixbuf> picture);
+    // A copy sharing the picture (each copy holds its own reference, so the
     // picture lives as long as any image that shows it).
     std::unique_ptr<xImage> share(int frameIndex) const;
 
-    GObjectPtr<GdkPixbuf> image;
+    zv::GObjectPtr<GdkPixbuf> image;
     ImageMode mode = ImageMode::Original;
     int count = 1;
     int index = 0;
@@ -36,6 +38,6 @@ public:
 };
 
 // Decodes picture bytes of any format gdk-pixbuf knows; null when it cannot.
-GObjectPtr<GdkPixbuf> DecodePicture(const std::vector<uint8_t>& bytes);
+zv::GObjectPtr<GdkPixbuf> DecodePicture(const std::vector<uint8_t>& bytes);
 
 }  // namespace Res

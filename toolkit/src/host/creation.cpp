@@ -1,3 +1,5 @@
+// Creating and destroying the native window and its native children, and
+// following its client size.
 #include "host/ms_window.h"
 
 #include <algorithm>
