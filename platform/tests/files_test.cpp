@@ -67,6 +67,43 @@ TEST(TempFile, UniqueEmptyFilesWithPrefixAndSuffix) {
     }
 }
 
+TEST(TempFile, NamedFilesAreCreatedNewAndNeverWrittenThroughAnExistingName) {
+    const std::string name = "zvtest-named-" + std::to_string(getpid());
+    const std::string path = zv::JoinPath(zv::TempFolder(), name);
+    const std::string link = path + ".link";
+    unlink(path.c_str());
+    unlink(link.c_str());
+    bool taken = true;
+    auto made = zv::WriteNewTempFile(name, {'a', 'b', 'c'}, &taken);
+    ASSERT_TRUE(made.has_value());
+    EXPECT_EQ(*made, path);
+    EXPECT_FALSE(taken);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, 3);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "the folder is shared: only the owner reads it";
+
+    EXPECT_FALSE(zv::WriteNewTempFile(name, {'x'}, &taken).has_value());
+    EXPECT_TRUE(taken) << "an existing name is reported, so callers can pick another";
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, 3) << "the existing file is left as it was";
+
+    // A planted link to the existing file is not followed.
+    ASSERT_EQ(symlink(path.c_str(), link.c_str()), 0);
+    EXPECT_FALSE(zv::WriteNewTempFile(name + ".link", {'x', 'y'}, &taken).has_value());
+    EXPECT_TRUE(taken);
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, 3);
+
+    for (const char* bad : {"", ".", "..", "a/b", "../escape"}) {
+        taken = true;
+        EXPECT_FALSE(zv::WriteNewTempFile(bad, {'x'}, &taken).has_value()) << bad;
+        EXPECT_FALSE(taken) << bad;
+    }
+    unlink(link.c_str());
+    unlink(path.c_str());
+}
+
 TEST(TempFile, FailsCleanlyInMissingFolder) {
     EXPECT_FALSE(zv::MakeTempFile("no-such-folder-zv/x").has_value());
 }
