@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "draw/surface.h"
+#include "platform/utf.h"
 
 namespace Vcl {
 
@@ -23,24 +24,6 @@ constexpr char kEllipsis[] = "\u2026";
 struct IterFree {
     void operator()(PangoLayoutIter* i) const { pango_layout_iter_free(i); }
 };
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | c >> 18);
-        out += char(0x80 | (c >> 12 & 0x3F));
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 // Text Pango accepts: valid UTF-8 without NUL (it stops or warns otherwise).
 std::string ValidUtf8(std::string_view utf8) {
@@ -246,19 +229,12 @@ void DrawValidUtf8(cairo_t* cr, const std::string& text, const PangoFontDescript
 }  // namespace
 
 std::string TextToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        const bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
-        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (high || low || c == 0) {
-            c = 0xFFFD;
-        }
-        AppendUtf8(out, c);
+    std::string utf8 = zv::Utf16ToUtf8(text);  // lone surrogates are U+FFFD already
+    // Pango stops at an embedded NUL; show it as the replacement character.
+    for (size_t at = utf8.find('\0'); at != std::string::npos; at = utf8.find('\0', at + 3)) {
+        utf8.replace(at, 1, "\xEF\xBF\xBD");
     }
-    return out;
+    return utf8;
 }
 
 void DrawText(cairo_t* cr, std::u16string_view text, const PangoFontDescription* font, Color color,
