@@ -20,7 +20,8 @@ bool Panel::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
 }
 
 void Panel::paint(Painter& painter, const Rect&) {
-    // Plain colour fills for now; images and text come with the full painter.
+    // Only the background colour is painted so far; images, state looks and
+    // text are not drawn yet.
     if (looks.color.normal) {
         painter.fill(rect, Color::FromArgb(looks.color.normal->argb));
     }

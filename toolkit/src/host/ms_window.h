@@ -2,8 +2,9 @@
 // The native window behind a toolkit window: a GtkWindow (or, for a child
 // window, a windowed box inside its owner's client area) whose client area is
 // one drawing area with the native children (edits, hosted areas) laid over
-// it. Its parts live in files by concern: creation and geometry here and in
-// geometry.cpp, modal runs, timers, drops, painting and pointer input.
+// it. Its parts live in files by concern:
+// creation.cpp, geometry.cpp, modal.cpp, timers.cpp, drop.cpp, paint.cpp and
+// pointer.cpp.
 #include <climits>
 #include <functional>
 #include <map>

@@ -49,13 +49,8 @@ public:
     // of resource `name` at that frame. Null when absent or undefined.
     std::unique_ptr<xImage> readImage(const char* value) const;
 
-    // Next menu command number (1, 2, ... shared by every menu).
-    int nextMenuCommand() { return ++menuCounter_; }
-
     const xPackage& mainPackage() const { return main_; }
-    const xPackage& overlayPackage() const { return overlay_; }
     const std::string& packagePath() const { return mainPath_; }
-    const std::string& packageDirectory() const { return directory_; }
     const std::string& windowXml() const { return windowXml_; }
 
     // Font sizes in pixels follow the screen; set before loading (96 by default).
