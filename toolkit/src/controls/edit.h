@@ -45,8 +45,8 @@ public:
 class Edit : public Layer {
 public:
     bool load(const tinyxml2::XMLElement* element, const LoadScope& scope) override;
-    virtual void setText(const std::u16string& text);
-    virtual std::u16string text() const;
+    void setText(const std::u16string& text) override;
+    std::u16string text() const override;
     void setVisible(int visible) override;
     // Attaches the native entry; null detaches (and destroys) it.
     void attach(std::unique_ptr<EditPeer> entry);

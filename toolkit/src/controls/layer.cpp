@@ -50,6 +50,7 @@ bool Layer::shown() const {
 }
 
 void Layer::invalidate() {
+    cache.invalidate();
     if (owner) {
         owner->invalidate(rect);
     }

@@ -10,6 +10,7 @@
 
 #include "controls/kind.h"
 #include "controls/owner.h"
+#include "draw/image_cache.h"
 #include "draw/rect.h"
 #include "input/input_event.h"
 
@@ -17,7 +18,9 @@ class HoverListener;
 
 namespace Res {
 class xResourceManager;
-}
+class xFont;
+class xImage;
+}  // namespace Res
 
 namespace Vcl {
 
@@ -75,6 +78,39 @@ public:
     // handler returns and nothing else happens for the event.
     virtual void notify(Layer* control, int code, void* param);
 
+    // What the host may ask of any control (the exports). Each kind
+    // overrides what applies to it; the rest is ignored.
+    virtual void setText(const std::u16string& text) { (void)text; }
+    virtual std::u16string text() const { return {}; }
+    virtual void setTextColor(uint32_t argb) { (void)argb; }
+    // The background colour ("color"), made when the kind had none.
+    virtual void setBackgroundColor(uint32_t argb) { (void)argb; }
+    // A font resource owned by the registry (never null).
+    virtual void setFont(Res::xFont* font) { (void)font; }
+    virtual bool isChecked() const { return false; }
+    // Without an event.
+    virtual void setChecked(bool checked) { (void)checked; }
+    // Image slots 1 to 8: "image", "image-hover", "image-press",
+    // "image-disable", "image-scroll", "image-scroll-hover", "image-tracker",
+    // "image-tracker-hover". Null when the kind has no such slot or it is
+    // empty.
+    virtual Res::xImage* imageSlot(int slot) {
+        (void)slot;
+        return nullptr;
+    }
+    // Replaces the normal image (slot 1); false when the kind has none.
+    virtual bool setNormalImage(std::unique_ptr<Res::xImage> image) {
+        (void)image;
+        return false;
+    }
+    // Scroll family: the position as a fraction 0 to 1, and the host's move
+    // to one (no event; ignored while dragging or unchanged unless forced).
+    virtual double percent() const { return 0.0; }
+    virtual void setPercent(double fraction, bool force) {
+        (void)fraction;
+        (void)force;
+    }
+
     bool contains(int px, int py) const { return rect.contains(px, py); }
     // True when this control and every ancestor are visible.
     bool shown() const;
@@ -107,6 +143,9 @@ public:
     int scrollX = 0, scrollY = 0;
     int fixedWidthSum = 0, fixedHeightSum = 0;
     bool inCallback = false;
+    // The rendering of the control's images at its size (see ImageCache);
+    // invalidate() drops it.
+    ImageCache cache;
 
 private:
     std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);

@@ -36,6 +36,40 @@ public:
     virtual Res::xFont* defaultFont() const = 0;
     virtual const Res::xColor* defaultTextColor() const = 0;
 
+    // Lays out the children of `container` again (its size or its
+    // children's changed) and repaints its rectangle.
+    virtual void relayout(Layer& container) { (void)container; }
+    // `control` was shown or hidden: native children in its subtree follow,
+    // its parent is laid out again and hover is evaluated anew.
+    virtual void visibilityChanged(Layer& control) { (void)control; }
+    // Tooltip of the control under the pointer (one per window); hideTip
+    // only hides the tip when `control` owns it.
+    virtual void showTip(Layer& control, const std::u16string& text) {
+        (void)control;
+        (void)text;
+    }
+    virtual void hideTip(Layer& control) { (void)control; }
+    // Window placement for drag handles: the native window's top-left corner
+    // (screen coordinates, or the parent's client coordinates for a child
+    // window, with `bounds` = the parent's client rectangle; bounds stay
+    // empty for top-level windows), and a move without resizing, activating
+    // or restacking. The cursor is in screen coordinates.
+    virtual bool windowPosition(int& x, int& y, Rect& bounds) const {
+        (void)x;
+        (void)y;
+        (void)bounds;
+        return false;
+    }
+    virtual void moveWindow(int x, int y) {
+        (void)x;
+        (void)y;
+    }
+    virtual bool cursorPosition(int& x, int& y) const {
+        (void)x;
+        (void)y;
+        return false;
+    }
+
 protected:
     ~ControlOwner() = default;
 };

@@ -13,7 +13,6 @@ bool Panel::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
     }
     looks.read(e, scope, "image", "color", StateNormal);
     if (auto* t = scope.resources.findAs<Res::xText>(Res::xml::Text(e, "tip"))) {
-        tip = t->text;
         tipText = t->text;
     }
     return true;

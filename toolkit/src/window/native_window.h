@@ -46,6 +46,17 @@ public:
     // existing id restarts it. False without a native window.
     virtual bool setTimer(unsigned id, unsigned ms) = 0;
     virtual void killTimer(unsigned id) = 0;
+
+    // While frozen the native window does not redraw; thawing lays the tree
+    // out and repaints the whole window once.
+    virtual void freezeRedraw(bool frozen) { (void)frozen; }
+    // A client-area point in screen coordinates; false without a native
+    // window.
+    virtual bool clientToScreen(int& x, int& y) const {
+        (void)x;
+        (void)y;
+        return false;
+    }
 };
 
 // Made by the host side for every window.
