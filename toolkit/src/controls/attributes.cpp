@@ -1,5 +1,8 @@
 #include "controls/attributes.h"
 
+#include <algorithm>
+
+#include "draw/painter.h"
 #include "res/resource_manager.h"
 #include "res/xml_attr.h"
 
@@ -83,6 +86,67 @@ void TextAttributes::setText(const std::u16string& value) {
         remeasure = true;
     }
     text = value;
+}
+
+bool TextAttributes::setFont(Res::xFont* value) {
+    if (!value || value == font) {
+        return false;
+    }
+    font = value;
+    remeasure = true;
+    return true;
+}
+
+void TextAttributes::setTextColor(uint32_t argb) {
+    if (!ownTextColor) {
+        ownTextColor = std::make_unique<Res::xColor>();
+    }
+    ownTextColor->argb = argb;
+    textColor = ownTextColor.get();
+}
+
+TextFormat TextAttributes::format() const {
+    TextFormat f;
+    f.align = center ? TextAlign::Center : right ? TextAlign::Far : TextAlign::Near;
+    f.vcenter = vcenter;
+    f.wrap = autowrap;
+    f.vertical = vertical;
+    f.ellipsis = autotrim;
+    return f;
+}
+
+Rect TextAttributes::textRect(const Rect& r) const {
+    const long long width = autosize ? static_cast<long long>(textWidth) + 1
+                                     : static_cast<long long>(r.width) - edgeRight - edgeLeft + 1;
+    return Rect{Rect::Saturate(static_cast<long long>(r.x) + edgeLeft),
+                Rect::Saturate(static_cast<long long>(r.y) + edgeTop), Rect::Saturate(width),
+                Rect::Saturate(static_cast<long long>(r.height) - edgeBottom - edgeTop)};
+}
+
+bool TextAttributes::measure(Rect& control) {
+    if (!autosize || !remeasure) {
+        return false;
+    }
+    remeasure = false;
+    const int measured =
+        text.empty() || !font ? 0 : MeasureText(nullptr, text, font->font, format());
+    textWidth = std::max(measured, autosizeMin);
+    const int width = Rect::Saturate(static_cast<long long>(edgeLeft) + edgeRight + textWidth);
+    if (width == control.width) {
+        return false;
+    }
+    control.width = width;
+    return true;
+}
+
+void TextAttributes::drawCaption(Painter& painter, const Rect& control,
+                                 const Res::xColor* color) const {
+    const Res::xColor* c = color ? color : textColor;
+    if (text.empty() || !font || !font->font || !c) {
+        return;
+    }
+    painter.drawText(std::u16string_view(text), font->font, Color::FromArgb(c->argb),
+                     textRect(control), format());
 }
 
 }  // namespace Vcl

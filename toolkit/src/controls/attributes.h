@@ -8,6 +8,7 @@
 #include <string>
 
 #include "controls/layer.h"
+#include "draw/text_draw.h"
 #include "res/color.h"
 #include "res/font.h"
 #include "res/image.h"
@@ -58,11 +59,30 @@ struct TextAttributes {
     bool center = false, right = false, vcenter = false, vertical = false;
     bool autowrap = false, autotrim = false;
     int edgeLeft = 0, edgeRight = 0, edgeTop = 0, edgeBottom = 0;
+    // Autosize: the width is measured again when this is set; textWidth is
+    // the last result, max(measured, autosizeMin).
     bool remeasure = true;
+    int textWidth = 0;
 
     void read(const tinyxml2::XMLElement* e, const LoadScope& scope, bool buttonStates);
     // New text; a change of length marks the autosize width for re-measuring.
     void setText(const std::u16string& value);
+    // Another font marks it too; false when `value` is null or the same font.
+    bool setFont(Res::xFont* value);
+    // Replaces the text colour (the window's default is never changed).
+    void setTextColor(uint32_t argb);
+
+    TextFormat format() const;
+    // Where the caption goes inside the control's rectangle.
+    Rect textRect(const Rect& control) const;
+    // With autosize and the width marked: measures the text and sets the
+    // control's width to the edges plus the text width. True when the width
+    // changed (the parent must be laid out again). The height is left alone:
+    // adding the vertical edges at every measure would grow it without end.
+    bool measure(Rect& control);
+    // The caption in `color` (or the text colour); nothing without text,
+    // font or colour.
+    void drawCaption(Painter& painter, const Rect& control, const Res::xColor* color) const;
 };
 
 }  // namespace Vcl

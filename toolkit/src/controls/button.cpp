@@ -5,16 +5,21 @@
 namespace Vcl {
 
 bool Button::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
-    if (!Control::load(e, scope)) {
-        return false;
-    }
-    attrs.read(e, scope, true);
-    return true;
+    return Control::load(e, scope) && loadCaption(e, scope, true);
 }
 
-void Button::setText(const std::u16string& t) {
-    attrs.setText(t);
-    invalidate();
+const Res::xColor* Button::stateTextColor() const {
+    const auto& c = attrs.stateColors;
+    const Res::xColor* chosen = !enabled  ? c.disable.get()
+                                : pressed ? c.press.get()
+                                : hovered ? c.hover.get()
+                                          : nullptr;
+    return chosen ? chosen : attrs.textColor;
+}
+
+void Button::paint(Painter& painter, const Rect& update) {
+    Control::paint(painter, update);
+    attrs.drawCaption(painter, rect, stateTextColor());
 }
 
 ZUDOZ_CONTROL_KIND("button", Kind::Button, Button);

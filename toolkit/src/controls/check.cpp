@@ -13,6 +13,49 @@ bool Check::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
     return true;
 }
 
+void Check::onInput(const InputEvent& e) {
+    if (e.kind == InputKind::Release && enabled && contains(e.x, e.y)) {
+        checked = !checked;
+        invalidate();
+    }
+    Control::onInput(e);
+}
+
+void Check::setChecked(bool value) {
+    if (value != checked) {
+        checked = value;
+        invalidate();
+    }
+}
+
+Res::xImage* Check::imageSlot(int slot) {
+    switch (slot) {
+        case 5:
+            return checkedLooks.image.hover.get();
+        case 6:
+            return checkedLooks.image.disable.get();
+        default:
+            return Control::imageSlot(slot);
+    }
+}
+
+Look Check::look(LookState state) const {
+    if (!checked) {
+        return Control::look(state);
+    }
+    const auto& l = checkedLooks;
+    switch (state) {
+        case LookState::Normal:
+            return {l.image.normal.get(), l.color.normal.get()};
+        case LookState::Hover:
+        case LookState::Press:
+            return {l.image.hover.get(), l.color.hover.get()};
+        case LookState::Disable:
+            return {l.image.disable.get(), l.color.disable.get()};
+    }
+    return {};
+}
+
 ZUDOZ_CONTROL_KIND("check", Kind::Check, Check);
 
 }  // namespace Vcl

@@ -6,6 +6,26 @@
 
 namespace Vcl {
 
+namespace {
+
+// The listener is host code beneath GTK's C frames: nothing may unwind
+// through them.
+void TellHover(HoverListener* listener, bool entered, const Layer& control) {
+    if (!listener) {
+        return;
+    }
+    try {
+        if (entered) {
+            listener->entered(control.name.c_str(), control.itemIndex);
+        } else {
+            listener->left(control.name.c_str(), control.itemIndex);
+        }
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
 bool Control::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
     if (!Panel::load(e, scope)) {
         return false;
@@ -16,14 +36,24 @@ bool Control::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
 }
 
 void Control::setEnable(int enable) {
+    const bool was = enabled;
     Layer::setEnable(enable);
     if (!enabled) {
         hovered = false;
+        pressed = false;
     }
-    invalidate();
+    if (was != enabled) {
+        invalidate();
+    }
 }
 
 void Control::onInput(const InputEvent& e) {
+    // The tip follows the pointer even over a disabled control.
+    if (owner && e.kind == InputKind::Enter && !tipText.empty()) {
+        owner->showTip(*this, tipText);
+    } else if (owner && e.kind == InputKind::Leave) {
+        owner->hideTip(*this);
+    }
     if (!enabled) {
         return;
     }
@@ -31,16 +61,12 @@ void Control::onInput(const InputEvent& e) {
         case InputKind::Enter:
             hovered = true;
             invalidate();
-            if (hoverListener) {
-                hoverListener->entered(name.c_str(), itemIndex);
-            }
+            TellHover(hoverListener, true, *this);
             break;
         case InputKind::Leave:
             hovered = false;
             invalidate();
-            if (hoverListener) {
-                hoverListener->left(name.c_str(), itemIndex);
-            }
+            TellHover(hoverListener, false, *this);
             break;
         case InputKind::Press:
             pressed = true;
@@ -68,6 +94,55 @@ void Control::onInput(const InputEvent& e) {
             break;
         default:
             break;
+    }
+}
+
+Look Control::look(LookState state) const {
+    switch (state) {
+        case LookState::Normal:
+            return normalLook();
+        case LookState::Hover:
+            return {looks.image.hover.get(), looks.color.hover.get()};
+        case LookState::Press:
+            return {looks.image.press.get(), looks.color.press.get()};
+        case LookState::Disable:
+            return {looks.image.disable.get(), looks.color.disable.get()};
+    }
+    return {};
+}
+
+void Control::paintLooks(LookPainter& painter) const {
+    const Look normal = look(LookState::Normal);
+    if (!enabled) {
+        const Look disabled = look(LookState::Disable);
+        painter.draw(disabled.empty() ? normal : disabled);
+        return;
+    }
+    painter.draw(normal);
+    if (pressed) {
+        painter.draw(look(LookState::Press));
+    } else if (hovered) {
+        painter.draw(look(LookState::Hover));
+    }
+}
+
+void Control::paint(Painter& painter, const Rect& update) {
+    LookPainter looks(painter, cache, rect, update);
+    paintLooks(looks);
+}
+
+Res::xImage* Control::imageSlot(int slot) {
+    switch (slot) {
+        case 1:
+            return looks.image.normal.get();
+        case 2:
+            return looks.image.hover.get();
+        case 3:
+            return looks.image.press.get();
+        case 4:
+            return looks.image.disable.get();
+        default:
+            return nullptr;
     }
 }
 

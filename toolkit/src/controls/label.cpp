@@ -5,16 +5,12 @@
 namespace Vcl {
 
 bool Label::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
-    if (!Panel::load(e, scope)) {
-        return false;
-    }
-    attrs.read(e, scope, false);
-    return true;
+    return Panel::load(e, scope) && loadCaption(e, scope, false);
 }
 
-void Label::setText(const std::u16string& t) {
-    attrs.setText(t);
-    invalidate();
+void Label::paint(Painter& painter, const Rect& update) {
+    Panel::paint(painter, update);
+    attrs.drawCaption(painter, rect, nullptr);
 }
 
 ZUDOZ_CONTROL_KIND("label", Kind::Label, Label);

@@ -18,12 +18,26 @@ bool Panel::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
     return true;
 }
 
-void Panel::paint(Painter& painter, const Rect&) {
-    // Only the background colour is painted so far; images, state looks and
-    // text are not drawn yet.
-    if (looks.color.normal) {
-        painter.fill(rect, Color::FromArgb(looks.color.normal->argb));
+void Panel::paint(Painter& painter, const Rect& update) {
+    LookPainter(painter, cache, rect, update).draw(normalLook());
+}
+
+void Panel::setBackgroundColor(uint32_t argb) {
+    if (!looks.color.normal) {
+        looks.color.normal = std::make_unique<Res::xColor>();
     }
+    looks.color.normal->argb = argb;
+    invalidate();
+}
+
+Res::xImage* Panel::imageSlot(int slot) {
+    return slot == 1 ? looks.image.normal.get() : nullptr;
+}
+
+bool Panel::setNormalImage(std::unique_ptr<Res::xImage> image) {
+    looks.image.normal = std::move(image);
+    invalidate();
+    return true;
 }
 
 ZUDOZ_CONTROL_KIND("panel", Kind::Panel, Panel);

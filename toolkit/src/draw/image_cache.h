@@ -23,6 +23,12 @@ public:
     // dest of another size than the cache drops it first (the control was
     // re-placed). Nothing happens for an image without a picture.
     void draw(Painter& painter, const ImageDesc& image, const Rect& dest, const Rect& update);
+    // The two halves of draw(), for a control that draws several images in
+    // a row: render each, then copy the cache once, so partly transparent
+    // pixels are not laid over themselves. render() does nothing while the
+    // cache is valid; blit() nothing without a rendering.
+    void render(const ImageDesc& image, const Rect& dest);
+    void blit(Painter& painter, const Rect& dest, const Rect& update) const;
 
     // After the control's paint: later draws reuse the rendering. Without a
     // surface (nothing drawn yet) the cache stays not valid.

@@ -59,4 +59,37 @@ SurfacePtr PictureFromPixbuf(const GdkPixbuf* pixbuf) {
     return surface;
 }
 
+namespace {
+
+void DestroySurface(gpointer surface) {
+    cairo_surface_destroy(static_cast<cairo_surface_t*>(surface));
+}
+
+// Tells "not converted yet" from "cannot be converted" (qdata null either way).
+constexpr char kNoPicture[] = "zudoz-no-picture";
+
+}  // namespace
+
+cairo_surface_t* SharedPicture(GdkPixbuf* pixbuf) {
+    if (!pixbuf) {
+        return nullptr;
+    }
+    static const GQuark key = g_quark_from_static_string("zudoz-cairo-picture");
+    static const GQuark failed = g_quark_from_static_string(kNoPicture);
+    if (auto* known = static_cast<cairo_surface_t*>(g_object_get_qdata(G_OBJECT(pixbuf), key))) {
+        return known;
+    }
+    if (g_object_get_qdata(G_OBJECT(pixbuf), failed)) {
+        return nullptr;
+    }
+    SurfacePtr made = PictureFromPixbuf(pixbuf);
+    if (!made) {
+        g_object_set_qdata(G_OBJECT(pixbuf), failed, const_cast<char*>(kNoPicture));
+        return nullptr;
+    }
+    cairo_surface_t* surface = made.release();
+    g_object_set_qdata_full(G_OBJECT(pixbuf), key, surface, DestroySurface);
+    return surface;
+}
+
 }  // namespace Vcl

@@ -12,4 +12,10 @@ namespace Vcl {
 // channel count) or sizes cairo cannot hold.
 SurfacePtr PictureFromPixbuf(const GdkPixbuf* pixbuf);
 
+// The pixbuf's cairo copy, converted on first use and kept with the pixbuf
+// (freed with it), so the images sharing a picture convert it once. Not
+// owned by the caller; null where PictureFromPixbuf gives null. Pixbufs are
+// treated as immutable: a changed picture is a new pixbuf.
+cairo_surface_t* SharedPicture(GdkPixbuf* pixbuf);
+
 }  // namespace Vcl

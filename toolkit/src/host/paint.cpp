@@ -2,24 +2,10 @@
 // buffer to the screen in one copy.
 #include "draw/back_buffer.h"
 #include "host/ms_window_signals.h"
+#include "window/paint_tree.h"
 #include "window/window.h"
 
 namespace HostWin {
-
-namespace {
-
-void PaintNode(Vcl::Painter& painter, const Vcl::TreeNode& node, const Vcl::Rect& update) {
-    Vcl::Layer* c = node.control.get();
-    if (!c || !c->visible) {
-        return;
-    }
-    c->paint(painter, update);
-    for (const auto& child : node.children) {
-        PaintNode(painter, *child, update);
-    }
-}
-
-}  // namespace
 
 gboolean MsWindow::Signals::Draw(GtkWidget*, cairo_t* cr, gpointer self) {
     static_cast<MsWindow*>(self)->paint(cr);
@@ -51,7 +37,7 @@ void MsWindow::paint(cairo_t* cr) {
         cairo_set_operator(buffer, CAIRO_OPERATOR_CLEAR);
         cairo_paint(buffer);
         cairo_restore(buffer);
-        PaintNode(painter, *window_.root, update);
+        Vcl::PaintTree(painter, *window_.root, update);
     }
     if (cairo_surface_t* pixels = backBuffer_.surface()) {
         cairo_set_source_surface(cr, pixels, 0, 0);
