@@ -40,6 +40,13 @@ public:
     // Stores a resource under its id, replacing an existing one.
     void put(std::unique_ptr<xResource> resource);
     size_t size() const { return resources_.size(); }
+    // Visits every resource in id order (read-only inspection).
+    template <typename F>
+    void forEach(F&& visit) const {
+        for (const auto& entry : resources_) {
+            visit(*entry.second);
+        }
+    }
 
     // Colour attribute "name" or "name,alpha": a new colour copied from the
     // colour resource `name`, alpha replaced when 1..255. Null when the name

@@ -1,0 +1,330 @@
+#include "window/inspect.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "controls/edit.h"
+#include "controls/tree_node.h"
+#include "platform/utf.h"
+#include "res/image.h"
+
+namespace Vcl::inspect {
+
+namespace {
+
+void Collect(const TreeNode& node, int ox, int oy, std::vector<ControlState>& out) {
+    const Layer* c = node.control.get();
+    if (!c) {
+        return;
+    }
+    if (!c->name.empty()) {
+        ControlState s;
+        s.name = c->name;
+        s.kind = c->element;
+        s.row = c->itemIndex;
+        s.client = c->rect;
+        s.screen = Rect{Rect::Saturate(static_cast<long long>(c->rect.x) + ox),
+                        Rect::Saturate(static_cast<long long>(c->rect.y) + oy), c->rect.width,
+                        c->rect.height};
+        s.visible = c->shown();
+        s.enabled = c->enabled;
+        s.checked = c->isChecked();
+        s.text = zv::Utf16ToUtf8(c->text());
+        if (const auto* edit = dynamic_cast<const Edit*>(c);
+            edit && (edit->style & EditStyle::Password)) {
+            // A password never leaves the entry: the record shows its length.
+            s.text.clear();
+            for (size_t k = 0, n = c->text().size(); k < n; ++k) {
+                s.text += "\u2022";
+            }
+        }
+        // imageSlot is not const: a slot read never changes the control.
+        auto* mutableControl = const_cast<Layer*>(c);
+        for (int slot = 1; slot <= 8; ++slot) {
+            const Res::xImage* image = mutableControl->imageSlot(slot);
+            s.frames[slot - 1] = image ? image->index : -1;
+        }
+        s.percent = c->percent();
+        out.push_back(std::move(s));
+    }
+    for (const auto& child : node.children) {
+        Collect(*child, ox, oy, out);
+    }
+}
+
+// Appends text escaped for JSON, validating UTF-8 on the way.
+void AppendEscaped(std::string& out, std::string_view s) {
+    static const char kHex[] = "0123456789abcdef";
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const size_t n = s.size();
+    size_t i = 0;
+    while (i < n) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            switch (b) {
+                case '"':
+                    out += "\\\"";
+                    break;
+                case '\\':
+                    out += "\\\\";
+                    break;
+                case '\n':
+                    out += "\\n";
+                    break;
+                case '\r':
+                    out += "\\r";
+                    break;
+                case '\t':
+                    out += "\\t";
+                    break;
+                case '\b':
+                    out += "\\b";
+                    break;
+                case '\f':
+                    out += "\\f";
+                    break;
+                default:
+                    if (b < 0x20) {
+                        out += "\\u00";
+                        out += kHex[b >> 4];
+                        out += kHex[b & 15];
+                    } else {
+                        out += static_cast<char>(b);
+                    }
+            }
+            ++i;
+            continue;
+        }
+        // Length and lowest value of a well-formed sequence led by b.
+        int len = 0;
+        uint32_t cp = 0, min = 0;
+        if ((b & 0xE0) == 0xC0) {
+            len = 2, cp = b & 0x1F, min = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            len = 3, cp = b & 0x0F, min = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            len = 4, cp = b & 0x07, min = 0x10000;
+        }
+        bool ok = len > 0 && i + len <= n;
+        for (int k = 1; ok && k < len; ++k) {
+            ok = (p[i + k] & 0xC0) == 0x80;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        ok = ok && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+        if (ok) {
+            out.append(s.data() + i, len);
+            i += len;
+        } else {
+            out += "\xEF\xBF\xBD";  // U+FFFD for the lead byte; go on after it
+            ++i;
+        }
+    }
+}
+
+class Writer {
+public:
+    std::string out;
+
+    void str(std::string_view s) {
+        out += '"';
+        AppendEscaped(out, s);
+        out += '"';
+    }
+    void key(std::string_view k) {
+        comma();
+        str(k);
+        out += ':';
+        fresh_ = true;
+    }
+    void num(long long v) {
+        comma();
+        char buf[24];
+        auto r = std::to_chars(buf, buf + sizeof(buf), v);
+        out.append(buf, r.ptr);
+    }
+    void real(double v) {
+        comma();
+        if (!std::isfinite(v)) {
+            out += "null";
+            return;
+        }
+        char buf[32];
+        auto r = std::to_chars(buf, buf + sizeof(buf), v);
+        out.append(buf, r.ptr);
+    }
+    void boolean(bool v) {
+        comma();
+        out += v ? "true" : "false";
+    }
+    void text(std::string_view s) {
+        comma();
+        str(s);
+    }
+    void open(char c) {
+        comma();
+        out += c;
+        fresh_ = true;
+    }
+    void close(char c) {
+        out += c;
+        fresh_ = false;
+    }
+    void rect(std::string_view prefix, const Rect& r) {
+        key(prefix);
+        open('{');
+        key("x"), num(r.x);
+        key("y"), num(r.y);
+        key("width"), num(r.width);
+        key("height"), num(r.height);
+        close('}');
+    }
+
+private:
+    // A value or key right after '{', '[' or a key needs no comma.
+    void comma() {
+        if (!fresh_) {
+            out += ',';
+        }
+        fresh_ = false;
+    }
+    bool fresh_ = true;
+};
+
+void WriteControl(Writer& w, const ControlState& c) {
+    w.open('{');
+    w.key("name"), w.text(c.name);
+    w.key("kind"), w.text(c.kind);
+    w.key("row"), w.num(c.row);
+    w.rect("client", c.client);
+    w.rect("screen", c.screen);
+    w.key("visible"), w.boolean(c.visible);
+    w.key("enabled"), w.boolean(c.enabled);
+    w.key("checked"), w.boolean(c.checked);
+    w.key("text"), w.text(c.text);
+    w.key("images");
+    w.open('[');
+    for (int f : c.frames) {
+        w.num(f);
+    }
+    w.close(']');
+    w.key("percent"), w.real(c.percent);
+    w.close('}');
+}
+
+void WriteWindow(Writer& w, const WindowState& win) {
+    w.open('{');
+    w.key("id"), w.text(win.id);
+    w.key("xid"), w.num(static_cast<long long>(win.xid));
+    w.key("main"), w.boolean(win.main);
+    w.key("visible"), w.boolean(win.visible);
+    w.rect("screen", win.screen);
+    w.key("controls");
+    w.open('[');
+    for (const auto& c : win.controls) {
+        WriteControl(w, c);
+    }
+    w.close(']');
+    w.close('}');
+}
+
+void WriteMessageBox(Writer& w, const MessageBoxState& box) {
+    w.open('{');
+    w.key("caption"), w.text(box.caption);
+    w.key("text"), w.text(box.text);
+    w.key("secondary"), w.text(box.secondary);
+    w.key("type"), w.text(box.type);
+    w.key("buttons");
+    w.open('[');
+    for (const auto& b : box.buttons) {
+        w.text(b);
+    }
+    w.close(']');
+    w.key("flags"), w.num(box.flags);
+    w.close('}');
+}
+
+void WriteMenu(Writer& w, const MenuState& menu) {
+    w.open('{');
+    w.rect("screen", menu.screen);
+    w.key("items");
+    w.open('[');
+    for (const auto& item : menu.items) {
+        w.open('{');
+        w.key("id"), w.text(item.id);
+        w.key("text"), w.text(item.text);
+        w.key("command"), w.num(item.command);
+        w.key("separator"), w.boolean(item.separator);
+        w.key("submenu"), w.boolean(item.submenu);
+        w.key("enabled"), w.boolean(item.enabled);
+        w.key("checked"), w.boolean(item.checked);
+        w.close('}');
+    }
+    w.close(']');
+    w.close('}');
+}
+
+template <typename T, typename F>
+void WriteArray(Writer& w, std::string_view name, const std::vector<T>& items, F each) {
+    w.key(name);
+    w.open('[');
+    for (const auto& item : items) {
+        each(w, item);
+    }
+    w.close(']');
+}
+
+}  // namespace
+
+std::vector<ControlState> CollectControls(const TreeNode& root, int originX, int originY) {
+    std::vector<ControlState> out;
+    Collect(root, originX, originY, out);
+    return out;
+}
+
+int MessageBoxFlags(const std::string& type, const std::vector<std::string>& buttons) {
+    int icon = 0;
+    if (type == "error") {
+        icon = 16;
+    } else if (type == "question") {
+        icon = 32;
+    } else if (type == "warning") {
+        icon = 48;
+    } else if (type == "info") {
+        icon = 64;
+    }
+    auto has = [&](const char* b) {
+        for (const auto& x : buttons) {
+            if (x == b) {
+                return true;
+            }
+        }
+        return false;
+    };
+    int set = 0;
+    if (has("yes") && has("no")) {
+        set = has("cancel") ? 3 : 4;
+    } else if (has("ok") && has("cancel")) {
+        set = 1;
+    }
+    return icon | set;
+}
+
+std::string JsonString(std::string_view utf8) {
+    std::string out = "\"";
+    AppendEscaped(out, utf8);
+    out += '"';
+    return out;
+}
+
+std::string ToJson(const Snapshot& snapshot) {
+    Writer w;
+    w.open('{');
+    WriteArray(w, "windows", snapshot.windows, WriteWindow);
+    WriteArray(w, "messageBoxes", snapshot.messageBoxes, WriteMessageBox);
+    WriteArray(w, "menus", snapshot.menus, WriteMenu);
+    w.close('}');
+    w.out += '\n';
+    return std::move(w.out);
+}
+
+}  // namespace Vcl::inspect
