@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "host/gdk_translate.h"
+#include "host/inspector.h"
 #include "host/ms_window.h"
 #include "host/screen.h"
 #include "platform/gtk_init.h"
@@ -121,6 +122,7 @@ int xApp::load(AppHandler* app, const std::string& packagePath, const char* lang
         Res::xResourceManager::Destroy();
         return result;
     };
+    Inspector inspector;  // the state file of ZUDOZ_INSPECT, outlives the windows
     g_loop.app = app;
     RunHook(app, 1);
     Vcl::Window* main = windows.mainWindow();
