@@ -179,6 +179,90 @@ ZUDOZ_API XuiControl* XUI_VCL_QUERY(XuiWindow* window, const char* name);
 ZUDOZ_API int XUI_COMMON_GET(XuiControl* control, char* name, int nameSize, char* kind,
                              int kindSize, char* tag, int tagSize, int* rowId);
 
+// Visibility and enabling. XUI_VISIBLE_SET on a window shows or hides its
+// native window; on a control it lays the parent out again and repaints.
+ZUDOZ_API void XUI_VISIBLE_SET(XuiControl* control, int visible);
+ZUDOZ_API int XUI_VISIBLE_GET(XuiControl* control);
+// A disabled control takes no input and shows its disabled look.
+ZUDOZ_API void XUI_ENABLE_SET(XuiControl* control, int enable);
+ZUDOZ_API int XUI_ENABLE_GET(XuiControl* control);
+// The checked state of a check control (no event is sent).
+ZUDOZ_API void XUI_CHECK_SET(XuiControl* control, int checked);
+ZUDOZ_API int XUI_CHECK_GET(XuiControl* control);
+// The text of a label, button or edit; other kinds ignore it.
+ZUDOZ_API void XUI_TEXT_SET(XuiControl* control, const char16_t* text);
+ZUDOZ_API const char16_t* XUI_TEXT_GET(XuiControl* control);
+// The host's own word stored with a control (0 for null).
+ZUDOZ_API void XUI_DATA_SET(XuiControl* control, int value);
+ZUDOZ_API int XUI_DATA_GET(XuiControl* control);
+
+// Images by slot: 1 "image", 2 "image-hover", 3 "image-press",
+// 4 "image-disable", 5 "image-scroll", 6 "image-scroll-hover",
+// 7 "image-tracker", 8 "image-tracker-hover". XUI_IMAGE_SET selects a frame
+// of the image in the slot; XUI_IMAGE_GET reads it back (slots 1 to 4; -1 for
+// other slots, an empty slot or null).
+ZUDOZ_API void XUI_IMAGE_SET(XuiControl* control, int frameIndex, int slot);
+ZUDOZ_API int XUI_IMAGE_GET(XuiControl* control, int slot);
+// A picture file (UTF-8 path) as the normal image, stretched. 1 once the new
+// image exists (an undecodable file draws nothing), 0 when none could be made
+// and the old image stays.
+ZUDOZ_API int XUI_IMAGE_SET_WITHPATH(XuiControl* control, const char* path);
+// A copy of the image resource `id` at frame `index` as the normal image;
+// an undefined id does nothing.
+ZUDOZ_API void XUI_IMAGE_SET_WITHID(XuiControl* control, const char* id, int index);
+// which 0: the text colour; which 1: the background colour. `color` is
+// written as in the package: "#p1p2p3" or "#p1p2p3,AA" (red p3, blue p1).
+ZUDOZ_API void XUI_COLOR_SET(XuiControl* control, int which, const char* color);
+// The font resource `id` for the control's text (undefined ids ignored).
+ZUDOZ_API void XUI_FONT_SET(XuiControl* control, const char* id);
+
+// Geometry. XUI_SIZE_GET gives the rectangle in the window's client area, or
+// with x and y on the screen when toScreen is nonzero (any output pointer may
+// be null). XUI_SIZE_SET changes only width and height (x and y are ignored).
+ZUDOZ_API void XUI_SIZE_GET(XuiControl* control, int* x, int* y, int* width, int* height,
+                            int toScreen);
+ZUDOZ_API void XUI_SIZE_SET(XuiControl* control, int x, int y, int width, int height);
+// Nonzero: the control takes the free space ("expand"); zero: back to its
+// declared size, "fixed".
+ZUDOZ_API void XUI_EXPAND_SET(XuiControl* control, int expand);
+// 0 horizontal, 1 vertical, 2 grid (low byte used).
+ZUDOZ_API void XUI_LAYOUT_SET(XuiControl* control, int layout);
+// Scroll bars, sliders, scroll panels and lists: the position as a fraction
+// 0 to 1. Unless force is nonzero, an unchanged fraction or a tracker the
+// user is dragging is left alone. No event is sent.
+ZUDOZ_API void XUI_PERCENT_SET(XuiControl* control, float fraction, int force);
+ZUDOZ_API float XUI_PERCENT_GET(XuiControl* control);
+// Many changes in a row: the window is not redrawn between the two calls;
+// the end lays the whole tree out and repaints it once.
+ZUDOZ_API void XUI_FLUSH_PREPARE(XuiWindow* window);
+ZUDOZ_API void XUI_FLUSH_END(XuiWindow* window);
+
+// Tooltip shown while the pointer is over the control (null clears it; at
+// most 255 characters are kept).
+ZUDOZ_API void XUI_SET_TIPS(XuiControl* control, const char16_t* text);
+// Listeners stay owned by the host; null removes them.
+ZUDOZ_API void XUI_SET_EXTRA(XuiControl* control, HoverListener* listener);
+ZUDOZ_API void XUI_SET_EDITFOCUS(XuiControl* edit, EditFocusListener* listener);
+ZUDOZ_API void XUI_SET_DRAGDROP(XuiWindow* window, DragDropHandler* handler);
+
+// List rows, built from the list's row template. Item ids start at 1 and are
+// never reused within a list. XUI_ITEM_APPEND returns the new id (-1 for
+// null); XUI_ITEM_DATA the row's data (0 when the id is absent, -1 for null).
+typedef bool (*XuiItemLess)(int a, int b);
+ZUDOZ_API int XUI_ITEM_APPEND(XuiControl* list, int data);
+ZUDOZ_API void XUI_ITEM_REMOVE(XuiControl* list, int itemId);
+ZUDOZ_API void XUI_ITEM_RESET(XuiControl* list);
+// Orders the rows by their data; `less` must be a strict ordering.
+ZUDOZ_API void XUI_ITEM_SORT(XuiControl* list, XuiItemLess less);
+ZUDOZ_API int XUI_ITEM_COUNT(XuiControl* list);
+ZUDOZ_API int XUI_ITEM_DATA(XuiControl* list, int itemId);
+// The control named `name` inside the row, or null.
+ZUDOZ_API XuiControl* XUI_ITEM_QUERY(XuiControl* list, int itemId, const char* name);
+// Scrolls so that the row comes into view.
+ZUDOZ_API void XUI_ITEM_MOVETO(XuiControl* list, int itemId);
+// The row's own height (lists whose item height is negative).
+ZUDOZ_API void XUI_UPDATE_ITEM_SIZE(XuiControl* list, int itemId, int height);
+
 // Resources by id. Undefined ids give the empty text, 0 or null.
 ZUDOZ_API const char16_t* XUI_STRING_GET(const char* id);
 ZUDOZ_API int XUI_COLOR_GET(const char* id);                   // 0x00BBGGRR
@@ -189,6 +273,19 @@ ZUDOZ_API int XUI_DATAFILE_GET_LENTH(const char* id);
 ZUDOZ_API const char* XUI_GET_LANGUAGE(void);
 // A copy of the menu resource `id`, owned by the host.
 ZUDOZ_API XuiMenu* XUI_MENU_QUERY(const char* id);
+// Menu items by their "id" (undefined ids do nothing).
+ZUDOZ_API void XUI_MENU_CHECKITEM(XuiMenu* menu, const char* itemId, int checked);
+ZUDOZ_API void XUI_MENU_ENABLEITEM(XuiMenu* menu, const char* itemId, int enable);
+// Removes the item; always 0.
+ZUDOZ_API int XUI_MENU_REMOVEITEM(XuiMenu* menu, const char* itemId);
+ZUDOZ_API const char16_t* XUI_MENU_GETITEMTEXT(XuiMenu* menu, const char* itemId);
+// Tidies a menu after removals: empty submenus and surplus separators go.
+ZUDOZ_API void XUI_MENU_FIX(XuiMenu* menu);
+// Shows the menu at the screen point over the window and waits until it
+// closes; the chosen item's "id", or the empty string when nothing was
+// chosen (Escape, a click elsewhere) or the item has no id. alignLeft
+// nonzero puts the menu's left edge at x, zero its right edge.
+ZUDOZ_API const char* XUI_MENU_POPUP(XuiMenu* menu, XuiWindow* window, int x, int y, int alignLeft);
 // Frees a resource the host owns; anything else is ignored.
 ZUDOZ_API void XUI_RESOURCE_FREE(XuiResource* resource);
 

@@ -6,47 +6,31 @@
 
 using namespace Vcl::exports;
 
-namespace {
-
-// The loaded resource `id` of kind T, or null (also before any load).
-template <typename T>
-T* Find(const char* id) {
-    if (!id || !Res::xResourceManager::Exists()) {
-        return nullptr;
-    }
-    return Res::xResourceManager::Instance().findAs<T>(id);
-}
-
-}  // namespace
-
 extern "C" {
 
 const char16_t* XUI_STRING_GET(const char* id) {
-    static std::u16string buffer;
-    buffer.clear();
-    if (auto* t = Find<Res::xText>(id)) {
-        buffer = t->text;
-    }
-    return buffer.c_str();
+    static ResultBuffer<char16_t> buffer;
+    auto* t = FindResource<Res::xText>(id);
+    return buffer.set(t ? std::u16string_view(t->text) : std::u16string_view());
 }
 
 int XUI_COLOR_GET(const char* id) {
-    return Guard(Find<Res::xColor>(id), 0,
+    return Guard(FindResource<Res::xColor>(id), 0,
                  [](Res::xColor& c) { return static_cast<int>(c.native()); });
 }
 
 PangoFontDescription* XUI_FONT_GET(const char* id) {
-    return Guard(Find<Res::xFont>(id), static_cast<PangoFontDescription*>(nullptr),
+    return Guard(FindResource<Res::xFont>(id), static_cast<PangoFontDescription*>(nullptr),
                  [](Res::xFont& f) { return f.nativeFont; });
 }
 
 const unsigned char* XUI_DATAFILE_GET(const char* id) {
-    return Guard(Find<Res::xData>(id), static_cast<const unsigned char*>(nullptr),
+    return Guard(FindResource<Res::xData>(id), static_cast<const unsigned char*>(nullptr),
                  [](Res::xData& d) -> const unsigned char* { return d.content.data(); });
 }
 
 int XUI_DATAFILE_GET_LENTH(const char* id) {
-    return Guard(Find<Res::xData>(id), 0,
+    return Guard(FindResource<Res::xData>(id), 0,
                  [](Res::xData& d) { return static_cast<int>(d.content.size()); });
 }
 

@@ -100,4 +100,8 @@ void XUI_WIN_KILLTIMER(XuiWindow* window, unsigned id) {
     });
 }
 
+void XUI_SET_DRAGDROP(XuiWindow* window, DragDropHandler* handler) {
+    Guard(AsWindow(window), [&](Vcl::Window& w) { w.dropHandler = handler; });
+}
+
 }  // extern "C"

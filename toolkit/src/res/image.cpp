@@ -31,6 +31,24 @@ zv::GObjectPtr<GdkPixbuf> DecodePicture(const std::vector<uint8_t>& bytes) {
     return picture;
 }
 
+zv::GObjectPtr<GdkPixbuf> DecodePictureFile(const std::string& path) {
+    GError* error = nullptr;
+    zv::GObjectPtr<GdkPixbuf> picture(gdk_pixbuf_new_from_file(path.c_str(), &error));
+    if (error) {
+        ZV_TRACE("xui: image %s: %s", path.c_str(), error->message);
+        g_error_free(error);
+    }
+    return picture;
+}
+
+std::unique_ptr<xImage> xImage::FromFile(const std::string& path) {
+    auto image = std::make_unique<xImage>();
+    image->mode = ImageMode::Stretch;
+    image->sourcePath = path;
+    image->setImage(DecodePictureFile(path));
+    return image;
+}
+
 void xImage::setImage(zv::GObjectPtr<GdkPixbuf> picture) {
     image = std::move(picture);
     int w = image ? gdk_pixbuf_get_width(image.get()) : 0;
@@ -63,12 +81,7 @@ bool xImage::load(const tinyxml2::XMLElement* element, const LoadContext& contex
     zv::GObjectPtr<GdkPixbuf> picture;
     if (localFile) {
         sourcePath = context.directory + "/" + text;
-        GError* error = nullptr;
-        picture = zv::GObjectPtr<GdkPixbuf>(gdk_pixbuf_new_from_file(sourcePath.c_str(), &error));
-        if (error) {
-            ZV_TRACE("xui: image %s: %s", sourcePath.c_str(), error->message);
-            g_error_free(error);
-        }
+        picture = DecodePictureFile(sourcePath);
     } else {
         auto bytes = context.read(text, true);
         if (!bytes) {

@@ -26,6 +26,9 @@ public:
     // A copy sharing the picture (each copy holds its own reference, so the
     // picture lives as long as any image that shows it).
     std::unique_ptr<xImage> share(int frameIndex) const;
+    // A picture file as one stretched frame; a file that cannot be read or
+    // decoded gives an image that draws nothing.
+    static std::unique_ptr<xImage> FromFile(const std::string& path);
 
     zv::GObjectPtr<GdkPixbuf> image;
     ImageMode mode = ImageMode::Original;
@@ -39,5 +42,6 @@ public:
 
 // Decodes picture bytes of any format gdk-pixbuf knows; null when it cannot.
 zv::GObjectPtr<GdkPixbuf> DecodePicture(const std::vector<uint8_t>& bytes);
+zv::GObjectPtr<GdkPixbuf> DecodePictureFile(const std::string& path);
 
 }  // namespace Res

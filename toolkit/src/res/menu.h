@@ -43,6 +43,18 @@ public:
     std::map<std::string, std::u16string> idToText;
     std::unique_ptr<NativeMenu> native;  // set by the host on first use
 
+    // Host changes by item id ("id" of a command item); an undefined id
+    // changes nothing and gives false. Each change drops the native menu,
+    // which is built anew at the next use.
+    bool setChecked(const std::string& itemId, bool checked);
+    bool setEnabled(const std::string& itemId, bool enabled);
+    bool remove(const std::string& itemId);
+    // Removes submenus left empty and separators at either end of a level or
+    // next to another separator.
+    void tidy();
+    // The command number of a chosen native item back to its id ("" if none).
+    std::string idOfCommand(int command) const;
+
 private:
     void buildLevel(const tinyxml2::XMLElement* first, std::vector<Item>& out, int depth,
                     const LoadContext& context);
