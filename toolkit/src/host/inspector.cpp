@@ -140,6 +140,12 @@ inspect::MenuState MenuOf(GtkWidget* popup, GtkMenu* menu) {
         item.enabled = gtk_widget_get_sensitive(w);
         item.checked =
             GTK_IS_CHECK_MENU_ITEM(w) && gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(w));
+        int x = 0, y = 0;
+        if (gtk_widget_translate_coordinates(w, popup, 0, 0, &x, &y)) {
+            item.screen =
+                Vcl::Rect{s.screen.x + x, s.screen.y + y, gtk_widget_get_allocated_width(w),
+                          gtk_widget_get_allocated_height(w)};
+        }
         s.items.push_back(std::move(item));
     }
     g_list_free(children);

@@ -257,6 +257,7 @@ void WriteMenu(Writer& w, const MenuState& menu) {
         w.key("submenu"), w.boolean(item.submenu);
         w.key("enabled"), w.boolean(item.enabled);
         w.key("checked"), w.boolean(item.checked);
+        w.rect("screen", item.screen);
         w.close('}');
     }
     w.close(']');

@@ -58,6 +58,7 @@ struct MenuItemState {
     bool submenu = false;
     bool enabled = true;
     bool checked = false;
+    Rect screen;
 };
 
 struct MenuState {
