@@ -14,7 +14,7 @@ bool Check::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
 }
 
 void Check::onInput(const InputEvent& e) {
-    if (e.kind == InputKind::Release && enabled && contains(e.x, e.y)) {
+    if (e.kind == InputKind::Release && enabled && pressed && contains(e.x, e.y)) {
         checked = !checked;
         invalidate();
     }

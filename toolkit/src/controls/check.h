@@ -7,7 +7,7 @@ namespace Vcl {
 class Check : public Control {
 public:
     bool load(const tinyxml2::XMLElement* element, const LoadScope& scope) override;
-    // A release inside while enabled flips the state and repaints before the
+    // A release inside that ends a press, while enabled, flips the state and repaints before the
     // Control steps, so the host's click already sees the new state.
     void onInput(const InputEvent& event) override;
     bool isChecked() const override { return checked; }

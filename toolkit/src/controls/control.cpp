@@ -75,13 +75,17 @@ void Control::onInput(const InputEvent& e) {
                 notify(this, XUI_EVENT_CLICK, nullptr);
             }
             break;
-        case InputKind::Release:
+        case InputKind::Release: {
+            // A press that began before the control was disabled ends here
+            // without a click.
+            const bool wasPressed = pressed;
             pressed = false;
             invalidate();
-            if (!speedClick && contains(e.x, e.y)) {
+            if (!speedClick && wasPressed && contains(e.x, e.y)) {
                 notify(this, XUI_EVENT_CLICK, nullptr);
             }
             break;
+        }
         case InputKind::DoubleClick:
             if (contains(e.x, e.y)) {
                 notify(this, XUI_EVENT_DBLCLICK, nullptr);
