@@ -3,8 +3,10 @@
 #include <string_view>
 
 #include "controls/registry.h"
+#include "draw/painter.h"
 #include "res/resource_manager.h"
 #include "res/xml_attr.h"
+#include "zudoz.h"
 
 namespace Vcl {
 
@@ -83,9 +85,57 @@ std::u16string Edit::text() const {
 
 void Edit::setVisible(int show) {
     Layer::setVisible(show);
+    syncShown();
+}
+
+void Edit::syncShown() {
     if (peer_) {
         peer_->setShown(shown());
     }
+}
+
+void Edit::paint(Painter& painter, const Rect& update) {
+    const Res::xColor* edge = focused ? edge2Color.get() : edgeColor.get();
+    if (edge && !rect.intersect(update).empty()) {
+        painter.fill(rect, Color::FromArgb(edge->argb));
+    }
+}
+
+bool Edit::offerKey(bool down, uint32_t virtualKey) {
+    XuiKeyRecord record{virtualKey, 1};
+    const ControlRef self = ref();
+    notify(this, down ? XUI_EVENT_KEYDOWN : XUI_EVENT_KEYUP, &record);
+    return self && record.pass != 0;
+}
+
+void Edit::focusChanged(bool in) {
+    if (focused == in) {
+        return;
+    }
+    focused = in;
+    invalidate();
+    if (!focusListener) {
+        return;
+    }
+    // Host code beneath the native toolkit's C frames: nothing may unwind.
+    try {
+        if (in) {
+            focusListener->focusGained(name.c_str());
+        } else {
+            focusListener->focusLost(name.c_str());
+        }
+    } catch (...) {
+    }
+}
+
+std::string DigitsOnly(std::string_view utf8) {
+    std::string out;
+    for (char ch : utf8) {
+        if (ch >= '0' && ch <= '9') {
+            out.push_back(ch);
+        }
+    }
+    return out;
 }
 
 ZUDOZ_CONTROL_KIND("edit", Kind::Edit, Edit);

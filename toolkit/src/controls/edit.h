@@ -4,6 +4,8 @@
 // entry itself belongs to the host side, reached through EditPeer.
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "controls/layer.h"
 #include "res/color.h"
@@ -45,9 +47,24 @@ public:
 class Edit : public Layer {
 public:
     bool load(const tinyxml2::XMLElement* element, const LoadScope& scope) override;
+    // The margin around the entry: "edge2color" while focused, else
+    // "edgecolor" (the entry covers the inside).
+    void paint(Painter& painter, const Rect& update) override;
     void setText(const std::u16string& text) override;
     std::u16string text() const override;
     void setVisible(int visible) override;
+    // The native entry is shown exactly while the control is.
+    void syncShown();
+
+    // A key of the entry, offered to the host first (XUI_EVENT_KEYDOWN or
+    // XUI_EVENT_KEYUP); false when the host swallowed it, or destroyed the
+    // edit meanwhile (the entry must not see it then).
+    bool offerKey(bool down, uint32_t virtualKey);
+    // The entry gained or lost the keyboard focus: the edge repaints and the
+    // focus listener hears it.
+    void focusChanged(bool in);
+    // The entry's rectangle: the control's, shrunk by its margins.
+    Rect entryRect() const { return rect.inset(ml, mt, mr, mb); }
     // Attaches the native entry; null detaches (and destroys) it.
     void attach(std::unique_ptr<EditPeer> entry);
     // The native entry is gone with its window.
@@ -66,5 +83,8 @@ public:
 private:
     std::unique_ptr<EditPeer> peer_;
 };
+
+// What a "number" edit keeps of inserted UTF-8 text: the ASCII digits.
+std::string DigitsOnly(std::string_view utf8);
 
 }  // namespace Vcl

@@ -44,11 +44,16 @@ void Rawwin::placed() {
     if (owner) {
         owner->relayoutNativeChildren();
     }
+    invalidate();
     notify(this, XUI_EVENT_RESIZED, nullptr);
 }
 
 void Rawwin::setVisible(int show) {
     Layer::setVisible(show);
+    syncShown();
+}
+
+void Rawwin::syncShown() {
     if (peer_) {
         peer_->setShown(shown());
     }

@@ -29,8 +29,12 @@ public:
 
     bool load(const tinyxml2::XMLElement* element, const LoadScope& scope) override;
     GtkWidget* nativeHandle() const override;
+    // The area follows the control's rectangle: moved, repainted, and the
+    // host hears XUI_EVENT_RESIZED.
     void placed() override;
     void setVisible(int visible) override;
+    // The area is shown exactly while the control is.
+    void syncShown();
     void attach(std::unique_ptr<AreaPeer> area);
     // Destroys the native area now (dialogs end with their areas first).
     void destroyNative() { peer_.reset(); }

@@ -28,16 +28,7 @@ int NativeSize(int v) {
 }
 
 gboolean MsWindow::Signals::Delete(GtkWidget*, GdkEvent*, gpointer self) {
-    auto* me = static_cast<MsWindow*>(self);
-    Vcl::Window& w = me->window_;
-    if (w.isDialog) {
-        // The system close of a dialog is its Cancel.
-        w.command(2);
-        return TRUE;
-    }
-    if (w.askClose() && me->top_) {
-        me->destroy();
-    }
+    static_cast<MsWindow*>(self)->requestClose();
     return TRUE;
 }
 
@@ -65,17 +56,25 @@ gboolean MsWindow::Signals::Configured(GtkWidget*, GdkEventConfigure* e, gpointe
     return FALSE;
 }
 
-gboolean MsWindow::Signals::FocusOut(GtkWidget* widget, GdkEvent*, gpointer self) {
-    if (static_cast<MsWindow*>(self)->window_.styles.autoHideOnFocusLoss) {
-        gtk_widget_hide(widget);
+// Auto-hide is a hide by the window itself: its visible state follows and
+// the host hears XUI_EVENT_SHOW. Focus moving inside the window (into one of
+// its edits) is no loss: the toplevel only hears of focus leaving it.
+gboolean MsWindow::Signals::FocusOut(GtkWidget* top, GdkEvent*, gpointer self) {
+    Vcl::Window& w = static_cast<MsWindow*>(self)->window_;
+    if (w.styles.autoHideOnFocusLoss && gtk_widget_get_visible(top)) {
+        w.setVisible(0);
     }
     return FALSE;
 }
 
-gboolean MsWindow::Signals::Left(GtkWidget* widget, GdkEventCrossing* e, gpointer self) {
-    if (e->detail != GDK_NOTIFY_INFERIOR &&
-        static_cast<MsWindow*>(self)->window_.styles.autoHideOnMouseOut) {
-        gtk_widget_hide(widget);
+gboolean MsWindow::Signals::Left(GtkWidget* top, GdkEventCrossing* e, gpointer self) {
+    Vcl::Window& w = static_cast<MsWindow*>(self)->window_;
+    // Into one of its own windows, or a grab's bookkeeping: still inside.
+    if (e->detail == GDK_NOTIFY_INFERIOR || e->mode != GDK_CROSSING_NORMAL) {
+        return FALSE;
+    }
+    if (w.styles.autoHideOnMouseOut && gtk_widget_get_visible(top)) {
+        w.setVisible(0);
     }
     return FALSE;
 }
@@ -108,6 +107,11 @@ void MsWindow::nativeGone() {
     canvas_ = nullptr;
     clientWidth_ = clientHeight_ = -1;
     posX_ = posY_ = INT_MIN;
+    frozen_ = false;
+    tipOwner_ = Vcl::ControlRef();
+    tipText_.clear();
+    frameButtons_ = Vcl::FrameButtons();
+    window_.resetInput();
     if (modalLoop_) {
         g_main_loop_quit(modalLoop_);
     }
@@ -122,7 +126,10 @@ void MsWindow::buildClient() {
     gtk_widget_set_can_focus(canvas_, TRUE);
     gtk_widget_add_events(canvas_, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK |
                                        GDK_BUTTON_RELEASE_MASK | GDK_SCROLL_MASK |
-                                       GDK_LEAVE_NOTIFY_MASK | GDK_KEY_PRESS_MASK);
+                                       GDK_SMOOTH_SCROLL_MASK | GDK_LEAVE_NOTIFY_MASK |
+                                       GDK_KEY_PRESS_MASK);
+    gtk_widget_set_has_tooltip(canvas_, TRUE);
+    g_signal_connect(canvas_, "query-tooltip", G_CALLBACK(Signals::QueryTooltip), this);
     gtk_container_add(GTK_CONTAINER(overlay_), canvas_);
     g_signal_connect(canvas_, "size-allocate", G_CALLBACK(Signals::CanvasAllocated), this);
     g_signal_connect(canvas_, "draw", G_CALLBACK(Signals::Draw), this);
@@ -158,6 +165,7 @@ bool MsWindow::createNative(MsWindow* owner, GtkWidget* activeOwner) {
         ZV_TRACE("xui: child window %s needs an owner window", window_.name.c_str());
         return false;
     }
+    lookUpFrame();
     buildClient();
     if (childWindow_) {
         // A child window lives inside its owner's client area, over the
@@ -261,6 +269,9 @@ void MsWindow::relayoutChildren() {
 }
 
 void MsWindow::invalidate(const Vcl::Rect& area) {
+    if (frozen_) {
+        return;  // thawing repaints everything
+    }
     const Vcl::Rect visible = area.intersect(Vcl::Rect{0, 0, clientWidth_, clientHeight_});
     if (canvas_ && !visible.empty()) {
         gtk_widget_queue_draw_area(canvas_, visible.x, visible.y, visible.width, visible.height);

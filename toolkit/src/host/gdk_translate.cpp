@@ -2,16 +2,28 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
+
 #include "host/keymap.h"
+#include "input/wheel.h"
 
 namespace HostWin {
 
 namespace {
 
 using Vcl::InputKind;
+using Vcl::kWheelUnitsPerNotch;
 
-InputKind ButtonKind(const GdkEventButton& b, InputKind left, InputKind right) {
-    return b.button == 3 ? right : left;
+// Only the left (1) and right (3) buttons take part; others have no
+// counterpart in the router.
+std::optional<InputKind> ButtonKind(const GdkEventButton& b, InputKind left, InputKind right) {
+    if (b.button == 1) {
+        return left;
+    }
+    if (b.button == 3) {
+        return right;
+    }
+    return std::nullopt;
 }
 
 // Window messages of the input kinds the host's filters know.
@@ -54,6 +66,7 @@ std::optional<Vcl::InputEvent> TranslateEvent(const GdkEvent* event) {
         return std::nullopt;
     }
     Vcl::InputEvent in;
+    std::optional<InputKind> button;
     switch (event->type) {
         case GDK_KEY_PRESS:
         case GDK_KEY_RELEASE:
@@ -63,29 +76,40 @@ std::optional<Vcl::InputEvent> TranslateEvent(const GdkEvent* event) {
         case GDK_MOTION_NOTIFY:
             return Vcl::InputEvent{InputKind::Move, int(event->motion.x), int(event->motion.y)};
         case GDK_BUTTON_PRESS:
-            in.kind = ButtonKind(event->button, InputKind::Press, InputKind::RightPress);
+            button = ButtonKind(event->button, InputKind::Press, InputKind::RightPress);
             break;
         case GDK_2BUTTON_PRESS:
-            in.kind =
-                ButtonKind(event->button, InputKind::DoubleClick, InputKind::RightDoubleClick);
+            button = ButtonKind(event->button, InputKind::DoubleClick, InputKind::RightDoubleClick);
             break;
         case GDK_BUTTON_RELEASE:
-            in.kind = ButtonKind(event->button, InputKind::Release, InputKind::RightRelease);
+            button = ButtonKind(event->button, InputKind::Release, InputKind::RightRelease);
             break;
         case GDK_LEAVE_NOTIFY:
             return Vcl::InputEvent{InputKind::Leave, int(event->crossing.x),
                                    int(event->crossing.y)};
         case GDK_SCROLL: {
-            // One notch per discrete step; smooth and sideways scrolling move nothing.
-            int steps = event->scroll.direction == GDK_SCROLL_UP     ? 1
-                        : event->scroll.direction == GDK_SCROLL_DOWN ? -1
-                                                                     : 0;
-            return Vcl::InputEvent{InputKind::Wheel, int(event->scroll.x), int(event->scroll.y),
-                                   steps};
+            // Discrete notches are 120 units each, positive away from the
+            // user; smooth deltas count in notches the other way round.
+            // Sideways scrolling moves nothing.
+            const GdkEventScroll& s = event->scroll;
+            double units = s.direction == GDK_SCROLL_UP       ? kWheelUnitsPerNotch
+                           : s.direction == GDK_SCROLL_DOWN   ? -kWheelUnitsPerNotch
+                           : s.direction == GDK_SCROLL_SMOOTH ? -s.delta_y * kWheelUnitsPerNotch
+                                                              : 0.0;
+            in.kind = InputKind::Wheel;
+            in.x = int(s.x);
+            in.y = int(s.y);
+            in.wheelUnits = units;
+            in.steps = static_cast<int>(units / kWheelUnitsPerNotch);
+            return in;
         }
         default:
             return std::nullopt;
     }
+    if (!button) {
+        return std::nullopt;
+    }
+    in.kind = *button;
     in.x = int(event->button.x);
     in.y = int(event->button.y);
     return in;
@@ -111,8 +135,10 @@ XuiMsg MessageFromEvent(GdkEvent* event) {
             msg.lParam = event->key.hardware_keycode;
             break;
         case InputKind::Wheel:
-            // Steps of 120 units in the high word, as wheel messages carry them.
-            msg.wParam = static_cast<uintptr_t>(static_cast<uint16_t>(in->steps * 120)) << 16;
+            // The signed units in the high word, as wheel messages carry them.
+            msg.wParam = static_cast<uintptr_t>(static_cast<uint16_t>(
+                             static_cast<int16_t>(std::clamp(in->wheelUnits, -32768.0, 32767.0))))
+                         << 16;
             msg.lParam = PackPoint(in->x, in->y);
             break;
         case InputKind::Leave:

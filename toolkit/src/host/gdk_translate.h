@@ -11,8 +11,10 @@ typedef union _GdkEvent GdkEvent;
 
 namespace HostWin {
 
-// Pointer and key events; nullopt for every other event. Buttons other
-// than the right one count as the left one.
+// Pointer and key events; nullopt for every other event and for buttons
+// other than the left and the right one. Wheel events carry their units
+// (120 per notch, fractions from smooth scrolling) and the whole steps in
+// them.
 std::optional<Vcl::InputEvent> TranslateEvent(const GdkEvent* event);
 
 // The message of a GDK event as the host's filters see it (XUI_MSG_NONE for

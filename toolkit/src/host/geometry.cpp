@@ -32,7 +32,8 @@ void MsWindow::applyGeometry(GtkWidget* ownerTop) {
     const auto& s = window_.styles;
     GtkWindow* gw = GTK_WINDOW(top_);
     const int w = NativeSize(window_.rect.width), h = NativeSize(window_.rect.height);
-    bool decorated = (s.style & Caption) == Caption && !window_.query("NC.CLIENT");
+    // "NC.CLIENT" replaces the system frame by the window's own controls.
+    bool decorated = (s.style & Caption) == Caption && !frame_.custom();
     gtk_window_set_decorated(gw, decorated);
     if (s.style & ThickFrame) {
         gtk_window_set_default_size(gw, w, h);

@@ -51,6 +51,9 @@ int MsWindow::runModal(Vcl::NativeWindow* ownerWindow) {
         }
         g_list_free(tops);
     }
+    if (top_) {
+        lookUpFrame();  // creation looks them up otherwise
+    }
     if (!top_ && !createNative(owner, active)) {
         return 0;
     }

@@ -3,19 +3,26 @@
 // window, a windowed box inside its owner's client area) whose client area is
 // one drawing area with the native children (edits, hosted areas) laid over
 // it. Its parts live in files by concern:
-// creation.cpp, geometry.cpp, modal.cpp, timers.cpp, drop.cpp, paint.cpp and
-// pointer.cpp.
+// creation.cpp, geometry.cpp, modal.cpp, timers.cpp, drop.cpp, paint.cpp,
+// pointer.cpp, frame.cpp (the custom frame) and services.cpp (tips,
+// placement, redraw).
 #include <climits>
 #include <functional>
 #include <map>
 
+#include <string>
+
+#include "controls/layer.h"
 #include "draw/back_buffer.h"
+#include "window/frame_hit.h"
 #include "window/native_window.h"
 
 typedef struct _GMainLoop GMainLoop;
 typedef struct _GdkDragContext GdkDragContext;
 typedef struct _GtkSelectionData GtkSelectionData;
 typedef union _GdkEvent GdkEvent;
+typedef struct _GdkEventButton GdkEventButton;
+typedef struct _GtkTooltip GtkTooltip;
 
 namespace Vcl {
 class Window;
@@ -43,7 +50,17 @@ public:
     void endDialog(int result) override;
     bool setTimer(unsigned id, unsigned ms) override;
     void killTimer(unsigned id) override;
+    void freezeRedraw(bool frozen) override;
+    bool clientToScreen(int& x, int& y) const override;
+    void showTip(Vcl::Layer& control, const std::u16string& text) override;
+    void hideTip(Vcl::Layer& control) override;
+    bool windowPosition(int& x, int& y, Vcl::Rect& bounds) const override;
+    void moveWindow(int x, int y) override;
+    bool cursorPosition(int& x, int& y) const override;
 
+    // The close request of the window manager's close and of the custom
+    // frame's close box: a dialog's Cancel, else the host may refuse.
+    void requestClose();
     bool inAllocation() const { return inAllocation_; }
     bool modalRunning() const { return modalLoop_ != nullptr; }
     Vcl::Window& window() const { return window_; }
@@ -66,6 +83,14 @@ private:
     void paint(cairo_t* cr);
     void dropped(GdkDragContext* context, GtkSelectionData* data, unsigned time);
     bool pointer(GtkWidget* canvas, GdkEvent* event);
+    // Custom frame: looks the named controls up; a press on the frame
+    // starts the window manager's move or resize (true: not for the
+    // controls), a release on the box pressed runs its command.
+    void lookUpFrame();
+    bool framePress(const GdkEventButton& press);
+    void frameRelease(const GdkEventButton& release);
+    void frameCommand(Vcl::FrameHit box);
+    bool queryTip(int x, int y, GtkTooltip* tooltip);
     void stopTimers();
 
     // GTK signal handlers, with the window as their data.
@@ -83,6 +108,11 @@ private:
     GMainLoop* modalLoop_ = nullptr;
     int modalResult_ = 0;
     unsigned firstPaintTimer_ = 0;
+    bool frozen_ = false;
+    Vcl::FrameParts frame_;
+    Vcl::FrameButtons frameButtons_;
+    Vcl::ControlRef tipOwner_;
+    std::string tipText_;                  // UTF-8, at most 255 UTF-16 units
     std::map<unsigned, unsigned> timers_;  // timer id -> GLib source id
     Vcl::BackBuffer backBuffer_;
 };

@@ -19,6 +19,8 @@ struct MsWindow::Signals {
     static gboolean FocusOut(GtkWidget* widget, GdkEvent*, gpointer self);
     static gboolean Left(GtkWidget* widget, GdkEventCrossing* e, gpointer self);
     static gboolean FirstPaint(gpointer self);
+    static gboolean QueryTooltip(GtkWidget*, gint x, gint y, gboolean keyboard, GtkTooltip* tip,
+                                 gpointer self);
 };
 
 // X11 sizes are 16-bit; descriptions may ask for anything.

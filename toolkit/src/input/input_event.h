@@ -27,6 +27,9 @@ struct InputEvent {
     int y = 0;
     int steps = 0;            // wheel: notches, positive away from the user
     uint32_t virtualKey = 0;  // keys: the Windows virtual-key code
+    // Wheel as the native side reads it: signed units, 120 per notch
+    // (fractions from fine wheels). The window turns them into steps.
+    double wheelUnits = 0.0;
 };
 
 }  // namespace Vcl

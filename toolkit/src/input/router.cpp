@@ -5,6 +5,9 @@ namespace Vcl {
 void PointerRouter::route(const InputEvent& e, const HitTest& hitTest) {
     switch (e.kind) {
         case InputKind::Move: {
+            pointerIn_ = true;
+            lastX_ = e.x;
+            lastY_ = e.y;
             Layer* hit = hitTest(e.x, e.y);
             if (hit != hovered()) {
                 if (Layer* old = hovered()) {
@@ -41,6 +44,12 @@ void PointerRouter::route(const InputEvent& e, const HitTest& hitTest) {
             }
             break;
         case InputKind::Leave:
+            pointerIn_ = false;
+            // The captured control holds the pointer outside the window too;
+            // the window reports the leave once the button is up.
+            if (captured()) {
+                break;
+            }
             if (Layer* old = hovered()) {
                 hovered_ = ControlRef();
                 old->onInput(e);

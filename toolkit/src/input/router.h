@@ -20,7 +20,8 @@ public:
     // - press: the control under the point captures the pointer;
     // - right press: the hovered control captures it;
     // - release (either button): to the captured control, which lets go;
-    // - leave (the pointer left the window): the hovered control hears it;
+    // - leave (the pointer left the window): the hovered control hears it,
+    //   unless a control holds the pointer;
     // - anything else: to the hovered control.
     // Every step re-reads the handles: a host handler may destroy controls.
     void route(const InputEvent& event, const HitTest& hitTest);
@@ -29,7 +30,18 @@ public:
     Layer* captured() const { return captured_.get(); }
     Layer* focused() const { return focused_.get(); }
     void setFocus(Layer* control) { focused_ = control ? control->ref() : ControlRef(); }
-    void reset() { hovered_ = captured_ = focused_ = ControlRef(); }
+    void reset() {
+        hovered_ = captured_ = focused_ = ControlRef();
+        pointerIn_ = false;
+    }
+
+    // Where the pointer was last seen moving inside the window; false once
+    // it left.
+    bool lastPoint(int& x, int& y) const {
+        x = lastX_;
+        y = lastY_;
+        return pointerIn_;
+    }
 
 private:
     static ControlRef RefOf(Layer* control) { return control ? control->ref() : ControlRef(); }
@@ -37,6 +49,8 @@ private:
     ControlRef hovered_;
     ControlRef captured_;
     ControlRef focused_;
+    bool pointerIn_ = false;
+    int lastX_ = 0, lastY_ = 0;
 };
 
 }  // namespace Vcl

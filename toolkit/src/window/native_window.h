@@ -3,6 +3,7 @@
 // implements it (a GtkWindow or, for child windows, a windowed area inside
 // the owner); the window and the controls never see the native toolkit.
 #include <memory>
+#include <string>
 
 #include "draw/rect.h"
 
@@ -11,6 +12,7 @@ typedef struct _GtkWidget GtkWidget;
 namespace Vcl {
 
 class Window;
+class Layer;
 
 class NativeWindow {
 public:
@@ -57,6 +59,17 @@ public:
         (void)y;
         return false;
     }
+
+    // The one tooltip of the window, shown over `control`'s rectangle
+    // while the pointer stays there; hideTip acts only for the control that
+    // owns the tip.
+    virtual void showTip(Layer& control, const std::u16string& text) = 0;
+    virtual void hideTip(Layer& control) = 0;
+    // Placement for drag handles (see ControlOwner::windowPosition), and the
+    // pointer in screen coordinates.
+    virtual bool windowPosition(int& x, int& y, Rect& bounds) const = 0;
+    virtual void moveWindow(int x, int y) = 0;
+    virtual bool cursorPosition(int& x, int& y) const = 0;
 };
 
 // Made by the host side for every window.

@@ -1,7 +1,5 @@
 #include "window/window.h"
 
-#include <algorithm>
-
 #include "layout/layout.h"
 #include "platform/trace.h"
 #include "res/resource_manager.h"
@@ -151,40 +149,6 @@ void Window::clientResized(int clientWidth, int clientHeight) {
     top.placed();
     LayoutNode(*root);
     notify(this, XUI_EVENT_RESIZED, static_cast<XuiWindow*>(static_cast<void*>(this)));
-}
-
-namespace {
-
-void HitNode(const TreeNode& node, int px, int py, Layer*& found) {
-    const Layer* c = node.control.get();
-    if (!c || !c->visible || !c->contains(px, py)) {
-        return;
-    }
-    if (c->mouseAware && c->enabled) {
-        found = const_cast<Layer*>(c);
-    }
-    const long long count = static_cast<long long>(node.children.size());
-    const long long last = std::min<long long>(node.last, count - 1);
-    for (long long i = std::max(0, node.first); i <= last; ++i) {
-        HitNode(*node.children[static_cast<size_t>(i)], px, py, found);
-    }
-}
-
-}  // namespace
-
-Layer* Window::hitTest(int px, int py) const {
-    Layer* found = nullptr;
-    if (root) {
-        HitNode(*root, px, py, found);
-    }
-    return found;
-}
-
-void Window::route(const InputEvent& e) {
-    if (!enabled) {
-        return;
-    }
-    router_.route(e, [this](int x, int y) { return hitTest(x, y); });
 }
 
 bool Window::askClose() {

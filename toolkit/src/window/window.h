@@ -10,6 +10,7 @@
 #include "controls/layer.h"
 #include "controls/tree_node.h"
 #include "input/router.h"
+#include "input/wheel.h"
 #include "res/color.h"
 #include "res/font.h"
 #include "window/native_window.h"
@@ -46,9 +47,20 @@ public:
     // Pointer routing: the deepest visible, enabled, mouse-aware control at
     // the point (null when none).
     Layer* hitTest(int px, int py) const;
+    // The same, searched from `from`'s subtree while `from` is still shown,
+    // enabled and under the point (the pointer mostly stays over one
+    // control), else from the root.
+    Layer* hitTestFrom(const Layer* from, int px, int py) const;
     // One pointer event in client coordinates; ignored while disabled.
+    // Wheel units become whole steps; a release outside the window ends the
+    // hover that the captured control kept.
     void route(const InputEvent& event);
     const PointerRouter& router() const { return router_; }
+    // A move at the last pointer position, so hover follows controls that
+    // appeared, vanished or moved under a pointer at rest.
+    void reevaluateHover();
+    // The native window went: no control is hovered, captured or focused.
+    void resetInput();
 
     // ControlOwner
     void deliver(Layer& control, int code, void* param) override;
@@ -58,6 +70,13 @@ public:
     void invalidate(const Rect& area) override;
     Res::xFont* defaultFont() const override { return font; }
     const Res::xColor* defaultTextColor() const override { return textColor.get(); }
+    void relayout(Layer& container) override;
+    void visibilityChanged(Layer& control) override;
+    void showTip(Layer& control, const std::u16string& text) override;
+    void hideTip(Layer& control) override;
+    bool windowPosition(int& x, int& y, Rect& bounds) const override;
+    void moveWindow(int x, int y) override;
+    bool cursorPosition(int& x, int& y) const override;
     using Layer::invalidate;
 
     // The frame is Layer::rect: position and client size of the window.
@@ -76,6 +95,7 @@ public:
 
 private:
     PointerRouter router_;
+    WheelNotches wheel_;
 };
 
 }  // namespace Vcl
