@@ -43,17 +43,7 @@ Look Check::look(LookState state) const {
     if (!checked) {
         return Control::look(state);
     }
-    const auto& l = checkedLooks;
-    switch (state) {
-        case LookState::Normal:
-            return {l.image.normal.get(), l.color.normal.get()};
-        case LookState::Hover:
-        case LookState::Press:
-            return {l.image.hover.get(), l.color.hover.get()};
-        case LookState::Disable:
-            return {l.image.disable.get(), l.color.disable.get()};
-    }
-    return {};
+    return LookOf(checkedLooks, state == LookState::Press ? LookState::Hover : state);
 }
 
 ZUDOZ_CONTROL_KIND("check", Kind::Check, Check);

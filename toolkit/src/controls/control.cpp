@@ -101,18 +101,22 @@ void Control::onInput(const InputEvent& e) {
     }
 }
 
-Look Control::look(LookState state) const {
+Look LookOf(const StateLooks& l, LookState state) {
     switch (state) {
         case LookState::Normal:
-            return normalLook();
+            return {l.image.normal.get(), l.color.normal.get()};
         case LookState::Hover:
-            return {looks.image.hover.get(), looks.color.hover.get()};
+            return {l.image.hover.get(), l.color.hover.get()};
         case LookState::Press:
-            return {looks.image.press.get(), looks.color.press.get()};
+            return {l.image.press.get(), l.color.press.get()};
         case LookState::Disable:
-            return {looks.image.disable.get(), looks.color.disable.get()};
+            return {l.image.disable.get(), l.color.disable.get()};
     }
     return {};
+}
+
+Look Control::look(LookState state) const {
+    return LookOf(looks, state);
 }
 
 void Control::paintLooks(LookPainter& painter) const {
@@ -136,18 +140,9 @@ void Control::paint(Painter& painter, const Rect& update) {
 }
 
 Res::xImage* Control::imageSlot(int slot) {
-    switch (slot) {
-        case 1:
-            return looks.image.normal.get();
-        case 2:
-            return looks.image.hover.get();
-        case 3:
-            return looks.image.press.get();
-        case 4:
-            return looks.image.disable.get();
-        default:
-            return nullptr;
-    }
+    auto& i = looks.image;
+    Res::xImage* const slots[] = {i.normal.get(), i.hover.get(), i.press.get(), i.disable.get()};
+    return slot >= 1 && slot <= 4 ? slots[slot - 1] : nullptr;
 }
 
 ZUDOZ_CONTROL_KIND("control", Kind::Control, Control);

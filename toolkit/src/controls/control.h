@@ -9,6 +9,9 @@ namespace Vcl {
 
 enum class LookState { Normal, Hover, Press, Disable };
 
+// The image and colour of one state of a look set.
+Look LookOf(const StateLooks& looks, LookState state);
+
 class Control : public Panel {
 public:
     Control() { mouseAware = true; }

@@ -95,25 +95,30 @@ inline uint32_t Unique(int x, int y) {
     return 0xFF000000u | uint32_t(x) << 16 | uint32_t(y) << 8 | 0x5A;
 }
 
-// A PNG whose pixel (x, y) is `argb(x, y)` (straight, not premultiplied).
+// A PNG whose pixel (x, y) is `argb(x, y)` (straight alpha; cairo writes
+// its premultiplied pixels back out straight).
 inline std::string PatternPng(int w, int h, const std::function<uint32_t(int, int)>& argb) {
-    GdkPixbuf* p = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, w, h);
-    guchar* pixels = gdk_pixbuf_get_pixels(p);
-    const int stride = gdk_pixbuf_get_rowstride(p);
+    Vcl::SurfacePtr s = Vcl::MakeImageSurface(w, h);
+    unsigned char* data = cairo_image_surface_get_data(s.get());
+    const int stride = cairo_image_surface_get_stride(s.get());
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            const uint32_t c = argb(x, y);
-            guchar* px = pixels + y * stride + x * 4;
-            px[0] = guchar(c >> 16), px[1] = guchar(c >> 8), px[2] = guchar(c),
-            px[3] = guchar(c >> 24);
+            const uint32_t c = argb(x, y), a = c >> 24;
+            auto pre = [a](uint32_t channel) { return (channel & 0xFF) * a / 255; };
+            const uint32_t word = a << 24 | pre(c >> 16) << 16 | pre(c >> 8) << 8 | pre(c);
+            std::memcpy(data + y * stride + x * 4, &word, 4);
         }
     }
-    gchar* buffer = nullptr;
-    gsize size = 0;
-    gdk_pixbuf_save_to_buffer(p, &buffer, &size, "png", nullptr, nullptr);
-    std::string out(buffer, size);
-    g_free(buffer);
-    g_object_unref(p);
+    cairo_surface_mark_dirty(s.get());
+    std::string out;
+    cairo_surface_write_to_png_stream(
+        s.get(),
+        [](void* closure, const unsigned char* bytes, unsigned int length) {
+            static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(bytes),
+                                                       length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &out);
     return out;
 }
 

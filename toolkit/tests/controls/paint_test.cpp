@@ -178,67 +178,49 @@ struct LookCase {
     uint32_t pixel;
 };
 
-void ExpectLooks(Vcl::Control& control, const Vcl::TreeNode& node,
-                 const std::vector<LookCase>& cases,
-                 const std::function<Canvas(const Vcl::TreeNode&)>& paint) {
-    for (const auto& k : cases) {
-        control.enabled = k.enabled;
-        control.hovered = k.hovered;
-        control.pressed = k.pressed;
-        if (auto* check = dynamic_cast<Vcl::Check*>(&control)) {
-            check->checked = k.checked;
-        }
-        control.invalidate();
-        EXPECT_EQ(paint(node).at(2, 2), k.pixel) << k.what;
-    }
-}
-
 TEST_F(Painting, ControlLooksFollowTheStateRule) {
-    auto paint = [&](const Vcl::TreeNode& n) { return Paint(n, 10, 10); };
-    {
-        Vcl::TreeNode& node = Build(
-            "<control color=\"c.red\" color-hover=\"c.green\" color-press=\"c.blue\" "
-            "color-disable=\"c.grey\"/>");
-        auto& c = dynamic_cast<Vcl::Control&>(*node.control);
-        c.rect = Rect{0, 0, 10, 10};
-        ExpectLooks(c, node,
-                    {{"normal", true, false, false, false, 0xFFFF0000u},
-                     {"hovered", true, true, false, false, 0xFF00FF00u},
-                     {"pressed wins over hovered", true, true, true, false, 0xFF0000FFu},
-                     {"disabled", false, true, true, false, 0xFF808080u}},
-                    paint);
-    }
-    {
-        // Images over colours, and a disabled control without a disable look
-        // shows its background.
-        Vcl::TreeNode& node = Build(
-            "<control image=\"i.yellow\" color=\"c.red\" image-hover=\"i.green\" "
-            "color-press=\"c.blue\"/>");
-        auto& c = dynamic_cast<Vcl::Control&>(*node.control);
-        c.rect = Rect{0, 0, 10, 10};
-        ExpectLooks(c, node,
-                    {{"image background", true, false, false, false, 0xFFFFFF00u},
-                     {"hover image", true, true, false, false, 0xFF00FF00u},
-                     {"press colour over the image", true, false, true, false, 0xFF0000FFu},
-                     {"disabled: the background", false, false, false, false, 0xFFFFFF00u}},
-                    paint);
-    }
-    {
-        Vcl::TreeNode& node = Build(
-            "<check color=\"c.red\" color-hover=\"c.green\" color-checked=\"c.blue\" "
-            "image-checked-hover=\"i.yellow\" color-checked-disable=\"c.black\" "
-            "color-disable=\"c.grey\"/>");
-        auto& c = dynamic_cast<Vcl::Control&>(*node.control);
-        c.rect = Rect{0, 0, 10, 10};
-        ExpectLooks(c, node,
-                    {{"unchecked", true, false, false, false, 0xFFFF0000u},
-                     {"unchecked hover", true, true, false, false, 0xFF00FF00u},
-                     {"checked", true, false, false, true, 0xFF0000FFu},
-                     {"checked hover", true, true, false, true, 0xFFFFFF00u},
-                     {"checked press keeps the hover look", true, true, true, true, 0xFFFFFF00u},
-                     {"checked disabled", false, false, false, true, 0xFF000000u},
-                     {"unchecked disabled", false, false, false, false, 0xFF808080u}},
-                    paint);
+    struct Table {
+        const char* xml;
+        std::vector<LookCase> cases;
+    } tables[] = {
+        {"<control color=\"c.red\" color-hover=\"c.green\" color-press=\"c.blue\" "
+         "color-disable=\"c.grey\"/>",
+         {{"normal", true, false, false, false, 0xFFFF0000u},
+          {"hovered", true, true, false, false, 0xFF00FF00u},
+          {"pressed wins over hovered", true, true, true, false, 0xFF0000FFu},
+          {"disabled", false, true, true, false, 0xFF808080u}}},
+        // Images over colours; disabled without a disable look: the background.
+        {"<control image=\"i.yellow\" color=\"c.red\" image-hover=\"i.green\" "
+         "color-press=\"c.blue\"/>",
+         {{"image background", true, false, false, false, 0xFFFFFF00u},
+          {"hover image", true, true, false, false, 0xFF00FF00u},
+          {"press colour over the image", true, false, true, false, 0xFF0000FFu},
+          {"disabled: the background", false, false, false, false, 0xFFFFFF00u}}},
+        {"<check color=\"c.red\" color-hover=\"c.green\" color-checked=\"c.blue\" "
+         "image-checked-hover=\"i.yellow\" color-checked-disable=\"c.black\" "
+         "color-disable=\"c.grey\"/>",
+         {{"unchecked", true, false, false, false, 0xFFFF0000u},
+          {"unchecked hover", true, true, false, false, 0xFF00FF00u},
+          {"checked", true, false, false, true, 0xFF0000FFu},
+          {"checked hover", true, true, false, true, 0xFFFFFF00u},
+          {"checked press keeps the hover look", true, true, true, true, 0xFFFFFF00u},
+          {"checked disabled", false, false, false, true, 0xFF000000u},
+          {"unchecked disabled", false, false, false, false, 0xFF808080u}}},
+    };
+    for (const auto& table : tables) {
+        Vcl::TreeNode& node = Build(table.xml);
+        auto& control = dynamic_cast<Vcl::Control&>(*node.control);
+        control.rect = Rect{0, 0, 10, 10};
+        for (const auto& k : table.cases) {
+            control.enabled = k.enabled;
+            control.hovered = k.hovered;
+            control.pressed = k.pressed;
+            if (auto* check = dynamic_cast<Vcl::Check*>(&control)) {
+                check->checked = k.checked;
+            }
+            control.invalidate();
+            EXPECT_EQ(Paint(node, 10, 10).at(2, 2), k.pixel) << k.what;
+        }
     }
 }
 
