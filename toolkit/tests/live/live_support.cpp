@@ -163,7 +163,8 @@ Json::Value GalleryProcess::state() const {
 }
 
 Json::Value GalleryProcess::window() const {
-    for (const auto& w : state()["windows"]) {
+    const Json::Value all = state();
+    for (const auto& w : all["windows"]) {
         if (w["id"].asString() == "w.gallery") {
             return w;
         }
@@ -172,7 +173,8 @@ Json::Value GalleryProcess::window() const {
 }
 
 Json::Value GalleryProcess::control(const std::string& name) const {
-    for (const auto& c : window()["controls"]) {
+    const Json::Value w = window();
+    for (const auto& c : w["controls"]) {
         if (c["name"].asString() == name && c["row"].asInt() == -1) {
             return c;
         }
