@@ -190,6 +190,17 @@ private:
     bool fresh_ = true;
 };
 
+// "name": [each(item) for every item]
+template <typename Items, typename F>
+void WriteArray(Writer& w, std::string_view name, const Items& items, F each) {
+    w.key(name);
+    w.open('[');
+    for (const auto& item : items) {
+        each(w, item);
+    }
+    w.close(']');
+}
+
 void WriteControl(Writer& w, const ControlState& c) {
     w.open('{');
     w.key("name"), w.text(c.name);
@@ -201,12 +212,7 @@ void WriteControl(Writer& w, const ControlState& c) {
     w.key("enabled"), w.boolean(c.enabled);
     w.key("checked"), w.boolean(c.checked);
     w.key("text"), w.text(c.text);
-    w.key("images");
-    w.open('[');
-    for (int f : c.frames) {
-        w.num(f);
-    }
-    w.close(']');
+    WriteArray(w, "images", c.frames, [](Writer& out, int f) { out.num(f); });
     w.key("percent"), w.real(c.percent);
     w.close('}');
 }
@@ -218,12 +224,7 @@ void WriteWindow(Writer& w, const WindowState& win) {
     w.key("main"), w.boolean(win.main);
     w.key("visible"), w.boolean(win.visible);
     w.rect("screen", win.screen);
-    w.key("controls");
-    w.open('[');
-    for (const auto& c : win.controls) {
-        WriteControl(w, c);
-    }
-    w.close(']');
+    WriteArray(w, "controls", win.controls, WriteControl);
     w.close('}');
 }
 
@@ -233,45 +234,29 @@ void WriteMessageBox(Writer& w, const MessageBoxState& box) {
     w.key("text"), w.text(box.text);
     w.key("secondary"), w.text(box.secondary);
     w.key("type"), w.text(box.type);
-    w.key("buttons");
-    w.open('[');
-    for (const auto& b : box.buttons) {
-        w.text(b);
-    }
-    w.close(']');
+    WriteArray(w, "buttons", box.buttons, [](Writer& out, const std::string& b) { out.text(b); });
     w.key("flags"), w.num(box.flags);
+    w.close('}');
+}
+
+void WriteMenuItem(Writer& w, const MenuItemState& item) {
+    w.open('{');
+    w.key("id"), w.text(item.id);
+    w.key("text"), w.text(item.text);
+    w.key("command"), w.num(item.command);
+    w.key("separator"), w.boolean(item.separator);
+    w.key("submenu"), w.boolean(item.submenu);
+    w.key("enabled"), w.boolean(item.enabled);
+    w.key("checked"), w.boolean(item.checked);
+    w.rect("screen", item.screen);
     w.close('}');
 }
 
 void WriteMenu(Writer& w, const MenuState& menu) {
     w.open('{');
     w.rect("screen", menu.screen);
-    w.key("items");
-    w.open('[');
-    for (const auto& item : menu.items) {
-        w.open('{');
-        w.key("id"), w.text(item.id);
-        w.key("text"), w.text(item.text);
-        w.key("command"), w.num(item.command);
-        w.key("separator"), w.boolean(item.separator);
-        w.key("submenu"), w.boolean(item.submenu);
-        w.key("enabled"), w.boolean(item.enabled);
-        w.key("checked"), w.boolean(item.checked);
-        w.rect("screen", item.screen);
-        w.close('}');
-    }
-    w.close(']');
+    WriteArray(w, "items", menu.items, WriteMenuItem);
     w.close('}');
-}
-
-template <typename T, typename F>
-void WriteArray(Writer& w, std::string_view name, const std::vector<T>& items, F each) {
-    w.key(name);
-    w.open('[');
-    for (const auto& item : items) {
-        each(w, item);
-    }
-    w.close(']');
 }
 
 }  // namespace
