@@ -3,6 +3,7 @@
 //
 //   event <control> <code> <param> [row=<id>]
 //   menu "<chosen id>"            (after the menu button's popup closed)
+//   msgbox <1 OK | 2 otherwise>   (after the record button's message box)
 //   exit <XUI_LOAD result>
 //
 //   zudoz_gallery [package] [--swallow-key <vk>]... [--still]
@@ -10,7 +11,7 @@
 // The package defaults to gallery.dat beside the program. --swallow-key
 // clears pass for that virtual key in the edit "e.text"; --still stops the
 // level and spinner animation (steady pictures for tests and screenshots).
-#include <glib.h>
+#include <gtk/gtk.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -63,6 +64,7 @@ public:
         list_ = q("list.rows");
         edit_ = q("e.text");
         menuButton_ = q("b.menu");
+        recordButton_ = q("b.record");
         menu_ = XUI_MENU_QUERY("m.gallery");
     }
     // Before XUI_LOAD returns: the menu copy is the host's to free.
@@ -131,6 +133,10 @@ private:
             popMenu();
             return;
         }
+        if (code == XUI_EVENT_CLICK && control == recordButton_) {
+            askForFolder();
+            return;
+        }
         if (code == XUI_EVENT_VALUE && (who.name == "s.vertical" || who.name == "s.horizontal")) {
             setText(position_, ("position " + detail.substr(0, 4)).c_str());
         }
@@ -146,10 +152,12 @@ private:
 
     void fillList() {
         static const char* const kRows[][2] = {
-            {"Main camera", "720p"}, {"Game window", "1080p"},
-            {"Desktop", "1440p"},    {"Picture in picture", "720p"},
-            {"Intro video", "loop"}, {"Guest camera", "480p"},
-            {"Slides", "1080p"}};
+            {"Main camera", "720p"},   {"Game window", "1080p"},
+            {"Desktop", "1440p"},      {"Picture in picture", "720p"},
+            {"Intro video", "loop"},   {"Guest camera", "480p"},
+            {"Slides", "1080p"},       {"Browser source", "720p"},
+            {"Phone camera", "1080p"}, {"Second desktop", "1440p"},
+            {"Replay buffer", "30 s"}, {"Scoreboard", "720p"}};
         int data = 100;
         for (const auto& row : kRows) {
             int id = XUI_ITEM_APPEND(list_, data++);
@@ -176,6 +184,19 @@ private:
         setText(status_, id.empty() ? "menu dismissed" : ("menu chose " + id).c_str());
     }
 
+    // A message box the way the client makes its own: modal, owned by the
+    // window, warning icon with OK (flags 48).
+    void askForFolder() {
+        GtkWidget* box = gtk_message_dialog_new(GTK_WINDOW(XUI_WIN_RAW(window)), GTK_DIALOG_MODAL,
+                                                GTK_MESSAGE_WARNING, GTK_BUTTONS_OK, "%s",
+                                                "Recording needs a folder to write to.");
+        gtk_window_set_title(GTK_WINDOW(box), "Zudoz gallery");
+        const int response = gtk_dialog_run(GTK_DIALOG(box));
+        gtk_widget_destroy(box);
+        std::printf("msgbox %d\n", response == GTK_RESPONSE_OK ? 1 : 2);
+        std::fflush(stdout);
+    }
+
     static void setText(XuiControl* control, const char* utf8) {
         const std::u16string text = Wide(utf8);
         XUI_TEXT_SET(control, text.c_str());
@@ -183,6 +204,7 @@ private:
 
     XuiControl *status_ = nullptr, *position_ = nullptr, *level_ = nullptr, *spinner_ = nullptr;
     XuiControl *list_ = nullptr, *edit_ = nullptr, *menuButton_ = nullptr;
+    XuiControl* recordButton_ = nullptr;
     XuiMenu* menu_ = nullptr;
     int frame_ = 0;
 };

@@ -98,6 +98,7 @@ inspect::MessageBoxState MessageBoxOf(GtkMessageDialog* dialog) {
         }
     }
     s.flags = inspect::MessageBoxFlags(s.type, s.buttons);
+    s.screen = ScreenRect(GTK_WIDGET(dialog));
     return s;
 }
 

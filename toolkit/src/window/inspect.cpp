@@ -236,6 +236,7 @@ void WriteMessageBox(Writer& w, const MessageBoxState& box) {
     w.key("type"), w.text(box.type);
     WriteArray(w, "buttons", box.buttons, [](Writer& out, const std::string& b) { out.text(b); });
     w.key("flags"), w.num(box.flags);
+    w.rect("screen", box.screen);
     w.close('}');
 }
 

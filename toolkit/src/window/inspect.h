@@ -48,6 +48,7 @@ struct MessageBoxState {
     std::string type;                  // "info", "warning", "question", "error", "other"
     std::vector<std::string> buttons;  // "ok", "cancel", "yes", "no", "close"
     int flags = 0;                     // the message-box flags these make (48 warning + OK, ...)
+    Rect screen;
 };
 
 struct MenuItemState {

@@ -98,7 +98,8 @@ inspect::Snapshot Sample() {
     w.controls.push_back(c);
     s.windows.push_back(w);
     s.windows.push_back(inspect::WindowState{.id = "w.empty"});
-    s.messageBoxes.push_back({"Caption", "Text", "", "question", {"ok", "cancel"}, 33});
+    s.messageBoxes.push_back(
+        {"Caption", "Text", "", "question", {"ok", "cancel"}, 33, {300, 200, 360, 140}});
     inspect::MenuState m;
     m.screen = {5, 6, 70, 80};
     m.items.push_back({"m.open", "Open", 3, false, false, true, true, {6, 8, 60, 24}});
@@ -145,6 +146,7 @@ TEST(InspectJson, TheRecordReadsBackFieldByField) {
     EXPECT_EQ(v["messageBoxes"][0]["type"].asString(), "question");
     EXPECT_EQ(v["messageBoxes"][0]["buttons"][1].asString(), "cancel");
     EXPECT_EQ(v["messageBoxes"][0]["flags"].asInt(), 33);
+    EXPECT_EQ(v["messageBoxes"][0]["screen"]["width"].asInt(), 360);
     ASSERT_EQ(v["menus"].size(), 1u);
     const Json::Value& items = v["menus"][0]["items"];
     ASSERT_EQ(items.size(), 3u);

@@ -183,11 +183,18 @@ Json::Value GalleryProcess::control(const std::string& name) const {
 }
 
 bool GalleryProcess::waitShown(int timeoutMs) const {
+    // Shown and laid out, and in the same place for a while: a window
+    // manager may still move a window it has just mapped.
+    Json::Value last;
+    int steady = 0;
     return WaitFor(
         [&] {
             Json::Value w = window();
-            return w["visible"].asBool() && w["screen"]["width"].asInt() > 0 &&
-                   control("l.status")["client"]["height"].asInt() > 0;
+            const bool shown = w["visible"].asBool() && w["screen"]["width"].asInt() > 0 &&
+                               control("l.status")["client"]["height"].asInt() > 0;
+            steady = shown && w["screen"] == last["screen"] ? steady + 1 : 0;
+            last = w;
+            return steady >= 10;
         },
         timeoutMs);
 }

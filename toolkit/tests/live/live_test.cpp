@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 
 #include "live_support.h"
 
@@ -148,6 +149,65 @@ TEST_F(Live, APopupMenuReturnsTheChosenIdAndNothingOnEscape) {
     input.key(XK_Escape);
     EXPECT_TRUE(g->waitPrinted("menu \"\"")) << g->log();
     EXPECT_EQ(g->linesStarting("menu ").size(), 2u);
+}
+
+TEST_F(Live, TheRecordShowsEveryKindAndTheListRows) {
+    auto g = Start();
+    std::set<std::string> kinds;
+    std::set<int> rows;
+    ASSERT_TRUE(live::WaitFor([&] {
+        const Json::Value w = g->window();
+        for (const auto& c : w["controls"]) {
+            kinds.insert(c["kind"].asString());
+            if (c["name"].asString() == "row.name" && c["row"].asInt() > 0) {
+                rows.insert(c["row"].asInt());
+            }
+        }
+        return rows.size() >= 12;
+    })) << "list rows in the record: "
+        << rows.size();
+    for (const char* kind : {"panel", "control", "label", "button", "check", "edit", "rawwin",
+                             "scroll", "slider", "spanel", "list", "graber", "layer"}) {
+        EXPECT_TRUE(kinds.count(kind)) << kind;
+    }
+    EXPECT_EQ(*rows.begin(), 1) << "row ids start at 1";
+    // Frames as the descriptions chose them, and a disabled button.
+    EXPECT_EQ(g->control("NC.CLOSE")["images"][1].asInt(), 1);
+    EXPECT_EQ(g->control("NC.CLOSE")["images"][2].asInt(), 2);
+    EXPECT_FALSE(g->control("b.disabled")["enabled"].asBool());
+    EXPECT_EQ(g->control("b.primary")["text"].asString(), "Go live");
+    EXPECT_EQ(g->control("e.password")["text"].asString(), "") << "nothing typed yet";
+    // Controls sit inside the window, and screen = client + the window's origin.
+    const Json::Value w = g->window();
+    const Json::Value b = g->control("b.primary");
+    EXPECT_EQ(b["screen"]["x"].asInt(), w["screen"]["x"].asInt() + b["client"]["x"].asInt());
+    EXPECT_EQ(b["screen"]["y"].asInt(), w["screen"]["y"].asInt() + b["client"]["y"].asInt());
+    EXPECT_GT(b["client"]["width"].asInt(), 0);
+}
+
+TEST_F(Live, AMessageBoxIsInTheRecordWhileItIsOpen) {
+    auto g = Start();
+    XInput input(MainDisplay());
+    ASSERT_TRUE(input.ok());
+    const auto record = Centre(g->control("b.record"));
+    input.click(record.x, record.y);
+    Json::Value box;
+    ASSERT_TRUE(live::WaitFor([&] {
+        box = g->state()["messageBoxes"][0];
+        return !box.isNull() && box["screen"]["width"].asInt() > 0;
+    })) << g->log();
+    EXPECT_EQ(box["caption"].asString(), "Zudoz gallery");
+    EXPECT_EQ(box["text"].asString(), "Recording needs a folder to write to.");
+    EXPECT_EQ(box["type"].asString(), "warning");
+    EXPECT_EQ(box["buttons"].size(), 1u);
+    EXPECT_EQ(box["buttons"][0].asString(), "ok");
+    EXPECT_EQ(box["flags"].asInt(), 48);
+    // Keys go where the pointer is.
+    const auto centre = Centre(box);
+    input.moveTo(centre.x, centre.y);
+    input.key(XK_Return);
+    EXPECT_TRUE(g->waitPrinted("msgbox 1")) << g->log();
+    EXPECT_TRUE(live::WaitFor([&] { return g->state()["messageBoxes"].size() == 0; }));
 }
 
 TEST_F(Live, TheCustomFrameDragsByItsCaptionAndClosesByItsButton) {
