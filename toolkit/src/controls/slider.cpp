@@ -9,6 +9,7 @@ bool Slider::load(const tinyxml2::XMLElement* e, const LoadScope& scope) {
         return false;
     }
     fixedTracker = true;
+    valueOnRelease = true;
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
-// Slider: a scroll bar whose tracker always keeps its image's size.
+// Slider: a scroll bar whose tracker always keeps its image's size (a click
+// on the track jumps there) and which tells the host its position at every
+// release as well.
 #include "controls/scroll.h"
 
 namespace Vcl {

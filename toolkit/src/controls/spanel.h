@@ -1,5 +1,7 @@
 #pragma once
-// ScrollPanel: a vertical scroll bar whose children scroll.
+// ScrollPanel: a vertical scroll bar whose children scroll. The content is
+// the sum of the fixed children's heights; the bar's position moves it up
+// by that fraction of what does not fit.
 #include "controls/scroll.h"
 
 namespace Vcl {
@@ -7,6 +9,17 @@ namespace Vcl {
 class ScrollPanel : public Scroll {
 public:
     bool load(const tinyxml2::XMLElement* element, const LoadScope& scope) override;
+    // After each layout of the children: the visible ratio from the content
+    // height, and the content laid out again when its offset changed (the
+    // content or the panel changed size under a kept position).
+    void placed() override;
+    // Scrolls the content to the fraction and lays it out again.
+    void setPosition(double fraction) override;
+
+private:
+    // scrollY for the position: -(content - own height) x position, or 0
+    // when the content fits.
+    int offsetFor(double fraction) const;
 };
 
 }  // namespace Vcl

@@ -114,10 +114,19 @@ void PlaceInSlot(Layer& c, int sx, int sy, int sw, int sh, Axis axis) {
 }
 
 void LayoutNode(TreeNode& node) {
-    if (node.children.empty() || !node.control) {
+    if (!node.control) {
         return;
     }
     Layer& p = *node.control;
+    // A list's children are its rows, which the list places itself (only
+    // those in view, by its scroll offset) when it is placed.
+    if (p.kind == Kind::List) {
+        p.placed();
+        return;
+    }
+    if (node.children.empty()) {
+        return;
+    }
 
     // Pass 1: count the visible children and sum the fixed sizes.
     int n = 0, e = 0;
@@ -134,6 +143,9 @@ void LayoutNode(TreeNode& node) {
     p.fixedWidthSum = Clamp64(fixedW);
     p.fixedHeightSum = Clamp64(fixedH);
     if (n == 0) {
+        if (p.kind == Kind::ScrollPanel) {
+            p.placed();  // its content is gone: the range shrinks to nothing
+        }
         return;
     }
 

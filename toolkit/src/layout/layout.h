@@ -8,7 +8,10 @@ namespace Vcl {
 
 enum class Axis { Horizontal, Vertical, Grid };
 
-// Lays out the children of `node` (and theirs, recursively).
+// Lays out the children of `node` (and theirs, recursively). A scroll
+// panel hears placed() once its content is placed (it updates its range and
+// may lay the content out again at a new offset); a list is only placed()
+// (it places its own rows).
 void LayoutNode(TreeNode& node);
 
 // Places `child` in the slot by its align; then its placed() runs.
