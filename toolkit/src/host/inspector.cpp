@@ -194,8 +194,9 @@ Inspector::~Inspector() {
         g_source_remove(timer_);
     }
     if (writer_) {
-        // The run is over and its windows are gone.
-        writer_->update(inspect::ToJson(inspect::Snapshot{}));
+        // The run is over and its windows are gone; written even when that
+        // was already the record, so a reader that removed the file sees it.
+        inspect::ReplaceFile(writer_->path(), inspect::ToJson(inspect::Snapshot{}));
     }
 }
 

@@ -5,11 +5,15 @@
 #include <json/json.h>
 #include <sys/stat.h>
 
+#include <glib.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "controls/edit.h"
+#include "host/inspector.h"
 #include "test_support.h"
 #include "window/inspect.h"
 #include "window/inspect_file.h"
@@ -335,6 +339,39 @@ TEST_F(InspectFile, WritesOnlyChangesAndRetriesAfterAFailure) {
     EXPECT_EQ(ReadAll(path), "b");
     EXPECT_TRUE(writer.update(""));
     EXPECT_EQ(ReadAll(path), "") << "an empty text is a change too";
+}
+
+// The inspector on the GLib loop (no display: there are no windows).
+TEST_F(InspectFile, TheInspectorWritesOnlyWhenAskedAndEndsWithNoWindows) {
+    RegistryReset reset;
+    const std::string path = dir.file("state.json");
+    auto pump = [](int ms, const std::function<bool()>& done) {
+        const gint64 end = g_get_monotonic_time() + gint64(ms) * 1000;
+        while (!done() && g_get_monotonic_time() < end) {
+            g_main_context_iteration(nullptr, FALSE);
+            g_usleep(2000);
+        }
+    };
+
+    setenv("ZUDOZ_INSPECT", "", 1);
+    {
+        HostWin::Inspector idle;
+        pump(150, [] { return false; });
+    }
+    EXPECT_EQ(EntriesInDir(), 0u) << "an empty variable asks for nothing";
+
+    setenv("ZUDOZ_INSPECT", path.c_str(), 1);
+    {
+        HostWin::Inspector inspector;
+        pump(3000, [&] { return fs::exists(path); });
+        ASSERT_TRUE(fs::exists(path)) << "the first tick writes the record";
+        Json::Value v = Parse(ReadAll(path));
+        EXPECT_EQ(v["windows"].size(), 0u);
+        fs::remove(path);
+    }
+    unsetenv("ZUDOZ_INSPECT");
+    ASSERT_TRUE(fs::exists(path)) << "the end of the run is recorded, changed or not";
+    EXPECT_EQ(Parse(ReadAll(path))["windows"].size(), 0u);
 }
 
 }  // namespace
