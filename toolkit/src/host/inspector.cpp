@@ -204,9 +204,12 @@ int Inspector::Tick(void* self) {
     auto* me = static_cast<Inspector*>(self);
     // A timer callback runs beneath GLib's C frames: nothing may unwind.
     try {
-        if (!me->writer_->update(inspect::ToJson(Take()))) {
+        const bool written = me->writer_->update(inspect::ToJson(Take()));
+        // One line per failing streak, not one every tick.
+        if (!written && !me->failing_) {
             ZV_TRACE("xui: inspection file %s not written", me->writer_->path().c_str());
         }
+        me->failing_ = !written;
     } catch (...) {
         ZV_TRACE("xui: inspection failed; tried again on the next tick");
     }

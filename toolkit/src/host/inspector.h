@@ -32,6 +32,7 @@ private:
 
     std::unique_ptr<Vcl::inspect::ChangeWriter> writer_;
     unsigned timer_ = 0;
+    bool failing_ = false;
 };
 
 }  // namespace HostWin
