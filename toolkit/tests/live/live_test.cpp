@@ -210,7 +210,7 @@ TEST_F(Live, AMessageBoxIsInTheRecordWhileItIsOpen) {
     EXPECT_TRUE(live::WaitFor([&] { return g->state()["messageBoxes"].size() == 0; }));
 }
 
-TEST_F(Live, TheCustomFrameDragsByItsCaptionAndClosesByItsButton) {
+TEST_F(Live, TheCustomFrameDragsByItsCaptionMaximisesAndClosesByItsButtons) {
     live::OwnDisplay own;
     ASSERT_FALSE(own.name().empty()) << own.problem();
     auto g = Start({}, own.name());
@@ -228,6 +228,19 @@ TEST_F(Live, TheCustomFrameDragsByItsCaptionAndClosesByItsButton) {
         << g->window()["screen"].toStyledString() << " was " << before.toStyledString();
     EXPECT_EQ(g->window()["screen"]["width"].asInt(), before["width"].asInt())
         << "moved, not sized";
+
+    // The maximise box maximises, and on a maximised window restores.
+    const int width = before["width"].asInt();
+    auto max = Centre(g->control("NC.MAX"));
+    input.click(max.x, max.y);
+    EXPECT_TRUE(live::WaitFor([&] { return g->window()["screen"]["width"].asInt() > width; }))
+        << "not maximised: " << g->window()["screen"].toStyledString();
+    ASSERT_TRUE(g->waitShown());
+    max = Centre(g->control("NC.MAX"));
+    input.click(max.x, max.y);
+    EXPECT_TRUE(live::WaitFor([&] { return g->window()["screen"]["width"].asInt() == width; }))
+        << "not restored: " << g->window()["screen"].toStyledString();
+    ASSERT_TRUE(g->waitShown());
 
     const auto close = Centre(g->control("NC.CLOSE"));
     input.click(close.x, close.y);
