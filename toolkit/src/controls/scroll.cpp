@@ -193,6 +193,10 @@ void Scroll::barInput(const InputEvent& e) {
 
 void Scroll::paint(Painter& painter, const Rect& update) {
     Control::paint(painter, update);
+    paintBar(painter, update);
+}
+
+void Scroll::paintBar(Painter& painter, const Rect& update) {
     DrawStraight(painter, StateImage(trackImages, !enabled, hovered), track, update);
     DrawStraight(painter, StateImage(trackerImages, !enabled, overTracker_ || dragging), tracker,
                  update);

@@ -15,6 +15,9 @@ public:
     void placed() override;
     // Scrolls the content to the fraction and lays it out again.
     void setPosition(double fraction) override;
+    // Only the bar: the panel is painted after its content (the bar lies
+    // over it), where its background would cover the content.
+    void paint(Painter& painter, const Rect& update) override { paintBar(painter, update); }
 
 private:
     // scrollY for the position: -(content - own height) x position, or 0

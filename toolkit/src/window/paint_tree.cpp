@@ -47,6 +47,13 @@ void PaintNode(Painter& painter, const TreeNode& node, const Rect& update) {
     }
     c->paint(painter, update);
     c->cache.markValid();
+    if (c->kind == Kind::List) {
+        // Rows cut by the scroll offset stay inside the list.
+        auto scope = painter.scope();
+        painter.clip(c->rect);
+        PaintChildren(painter, node, update);
+        return;
+    }
     PaintChildren(painter, node, update);
 }
 

@@ -61,29 +61,35 @@ public:
     std::function<void(Layer&, int)> onDeliver;
 };
 
-// Pictures of the package: track images 8 px thick, trackers 50 and 40 px
-// long, and their horizontal counterparts.
+// Pictures of the package: track images 8 px thick (blue, hover yellow),
+// trackers 50 px (white, hover magenta) and 40 px long, and their horizontal
+// counterparts.
 class ScrollFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::string path = dir.file("s.dat");
         ASSERT_TRUE(WritePackage(
-            path,
-            {{"resource.xml",
-              ResourceXml(Set("",
-                              "<res id=\"track\" type=\"image\" stretch=\"stretch\">t.png</res>"
-                              "<res id=\"tracker50\" type=\"image\">k50.png</res>"
-                              "<res id=\"tracker40\" type=\"image\">k40.png</res>"
-                              "<res id=\"htrack\" type=\"image\" stretch=\"stretch\">ht.png</res>"
-                              "<res id=\"htracker\" type=\"image\">hk.png</res>"
-                              "<res id=\"odd\" type=\"color\" color=\"#112233\"/>"
-                              "<res id=\"even\" type=\"color\" color=\"#445566\"/>"))},
-             {"window.xml", "<windows/>"},
-             {"t.png", Png(8, 20)},
-             {"k50.png", Png(8, 50)},
-             {"k40.png", Png(8, 40)},
-             {"ht.png", Png(20, 6)},
-             {"hk.png", Png(30, 6)}}));
+            path, {{"resource.xml",
+                    ResourceXml(
+                        Set("",
+                            "<res id=\"track\" type=\"image\" stretch=\"stretch\">t.png</res>"
+                            "<res id=\"trackhover\" type=\"image\" stretch=\"stretch\">th.png</res>"
+                            "<res id=\"tracker50\" type=\"image\">k50.png</res>"
+                            "<res id=\"trackerhover\" type=\"image\">kh.png</res>"
+                            "<res id=\"tracker40\" type=\"image\">k40.png</res>"
+                            "<res id=\"htrack\" type=\"image\" stretch=\"stretch\">ht.png</res>"
+                            "<res id=\"htracker\" type=\"image\">hk.png</res>"
+                            "<res id=\"odd\" type=\"color\" color=\"#112233\"/>"
+                            "<res id=\"even\" type=\"color\" color=\"#445566\"/>"
+                            "<res id=\"mid\" type=\"color\" color=\"#778899\"/>"))},
+                   {"window.xml", "<windows/>"},
+                   {"t.png", Png(8, 20, 0x0000FFFFu)},
+                   {"th.png", Png(8, 20, 0xFFFF00FFu)},
+                   {"k50.png", Png(8, 50, 0xFFFFFFFFu)},
+                   {"kh.png", Png(8, 50, 0xFF00FFFFu)},
+                   {"k40.png", Png(8, 40)},
+                   {"ht.png", Png(20, 6)},
+                   {"hk.png", Png(30, 6)}}));
         ASSERT_TRUE(Res::xResourceManager::Instance().loadMain(path, ""));
     }
 
