@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <set>
 
@@ -208,6 +209,40 @@ TEST_F(Live, AMessageBoxIsInTheRecordWhileItIsOpen) {
     input.key(XK_Return);
     EXPECT_TRUE(g->waitPrinted("msgbox 1")) << g->log();
     EXPECT_TRUE(live::WaitFor([&] { return g->state()["messageBoxes"].size() == 0; }));
+}
+
+TEST_F(Live, DragsClicksAndTheWheelMoveTheScrollFamily) {
+    auto g = Start();
+    XInput input(MainDisplay());
+    ASSERT_TRUE(input.ok());
+    auto percent = [&](const char* name) { return g->control(name)["percent"].asDouble(); };
+
+    // The horizontal bar's tracker (40 pixels, fixed) starts at its left end;
+    // dragged to the right end it reports 1.
+    const Json::Value bar = g->control("s.horizontal")["screen"];
+    const int y = bar["y"].asInt() + bar["height"].asInt() / 2;
+    const int left = bar["x"].asInt();
+    input.drag(left + 20, y, left + bar["width"].asInt() + 40, y);
+    EXPECT_TRUE(g->waitPrinted("event s.horizontal 8 1.000")) << g->log();
+    EXPECT_TRUE(live::WaitFor([&] { return percent("s.horizontal") == 1.0; }));
+    EXPECT_TRUE(live::WaitFor([&] {
+        return g->control("l.position")["text"].asString() == "position 1.00";
+    })) << "the host followed the value";
+
+    // A click on the slider's track puts the knob's centre there.
+    const auto slider = Centre(g->control("slider.level"));
+    input.click(slider.x, slider.y);
+    EXPECT_TRUE(live::WaitFor([&] { return std::abs(percent("slider.level") - 0.5) < 0.05; }))
+        << percent("slider.level");
+    EXPECT_FALSE(g->linesStarting("event slider.level 8").empty());
+
+    // One notch down over the list scrolls its rows.
+    ASSERT_EQ(percent("list.rows"), 0.0);
+    const auto list = Centre(g->control("list.rows"));
+    input.moveTo(list.x, list.y);
+    input.click(list.x, list.y, 5);
+    EXPECT_TRUE(live::WaitFor([&] { return percent("list.rows") > 0.0; }));
+    EXPECT_FALSE(g->linesStarting("event list.rows 8").empty()) << g->log();
 }
 
 TEST_F(Live, TheCustomFrameDragsByItsCaptionMaximisesAndClosesByItsButtons) {
