@@ -306,6 +306,7 @@ TEST_F(InspectFile, ReplacesTheFileWholeAndLeavesNoTemporaryBehind) {
     struct stat after {};
     ASSERT_EQ(stat(path.c_str(), &after), 0);
     EXPECT_NE(before.st_ino, after.st_ino) << "a new file renamed over the old one";
+    EXPECT_EQ(after.st_mode & 0777, 0600u) << "the record is the user's alone";
     EXPECT_EQ(EntriesInDir(), 1u);
 }
 
