@@ -2,7 +2,8 @@
 // List: a scroll bar over rows built from a row template. The rows are the
 // children of the list's node, placed in window coordinates by the list
 // itself (only those in view, by the scroll offset), so the paint walk and
-// the hit test reach the controls inside them.
+// the hit test reach the controls inside them. Other child elements of a
+// list's description are built but never placed or shown.
 #include <functional>
 #include <map>
 #include <memory>

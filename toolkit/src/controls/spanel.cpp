@@ -33,7 +33,14 @@ void ScrollPanel::placed() {
         // Converges: the sums do not depend on the offset, so the layout
         // this starts hears the same offset and stops here.
         scrollY = offset;
-        LayoutNode(*node);
+        relayoutContent();
+    }
+}
+
+void ScrollPanel::relayoutContent() {
+    LayoutNode(*node);
+    if (owner) {
+        owner->relayoutNativeChildren();  // edits in the content follow it
     }
 }
 
@@ -41,7 +48,7 @@ void ScrollPanel::setPosition(double fraction) {
     Scroll::setPosition(fraction);
     scrollY = offsetFor(fraction);
     if (node) {
-        LayoutNode(*node);
+        relayoutContent();
     }
 }
 

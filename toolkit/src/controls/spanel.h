@@ -23,6 +23,8 @@ private:
     // scrollY for the position: -(content - own height) x position, or 0
     // when the content fits.
     int offsetFor(double fraction) const;
+    // The content at the current offset, native children included.
+    void relayoutContent();
 };
 
 }  // namespace Vcl

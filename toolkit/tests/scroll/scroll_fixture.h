@@ -41,7 +41,7 @@ public:
     void delivered(Layer&, int code) override { deliveredCodes.push_back(code); }
     void forget(Layer&) override {}
     GtkWidget* nativeHandle() const override { return nullptr; }
-    void relayoutNativeChildren() override {}
+    void relayoutNativeChildren() override { ++nativeMoves; }
     void invalidate(const Rect&) override { ++invalidations; }
     Res::xFont* defaultFont() const override { return nullptr; }
     const Res::xColor* defaultTextColor() const override { return nullptr; }
@@ -58,6 +58,7 @@ public:
     std::vector<int> deliveredCodes;
     std::vector<Layer*> hiddenTips;
     int invalidations = 0;
+    int nativeMoves = 0;  // native children re-placed
     std::function<void(Layer&, int)> onDeliver;
 };
 

@@ -63,6 +63,7 @@ TEST_F(Panels, DraggingTheBarScrollsTheContent) {
     EXPECT_EQ(p->scrollY, -50) << "25 of 50 px travel: half of the 100 px that do not fit";
     EXPECT_EQ(Tops(*p), (std::vector<int>{-40, 20, 80}));
     ASSERT_EQ(owner.codes(), std::vector<int>{XUI_EVENT_VALUE});
+    EXPECT_GT(owner.nativeMoves, 0) << "native children in the content follow it";
     Send(*p, InputKind::Release, 95, 45);
     Send(*p, InputKind::Wheel, 50, 50, 1);
     EXPECT_EQ(p->scrollY, 0) << "one notch up is one tracker length";
