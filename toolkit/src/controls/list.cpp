@@ -135,8 +135,10 @@ void List::layoutRows() {
     }
     const int view = viewLength();
     const long long hidden = content_ - view;
+    // Saturated: row counts times row lengths may pass the int range.
     offset_ = hidden > 0
-                  ? static_cast<int>(static_cast<double>(hidden) * std::clamp(position, 0.0, 1.0))
+                  ? static_cast<int>(std::min<double>(
+                        static_cast<double>(hidden) * std::clamp(position, 0.0, 1.0), INT_MAX))
                   : 0;
     const int count = itemCount();
     const RowRange r =

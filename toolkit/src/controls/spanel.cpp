@@ -1,5 +1,7 @@
 #include "controls/spanel.h"
 
+#include <climits>
+
 #include "controls/registry.h"
 #include "controls/tree_node.h"
 #include "layout/layout.h"
@@ -19,7 +21,8 @@ int ScrollPanel::offsetFor(double fraction) const {
     if (hidden <= 0) {
         return 0;
     }
-    return -static_cast<int>(static_cast<double>(hidden) * std::clamp(fraction, 0.0, 1.0));
+    return -static_cast<int>(
+        std::min<double>(static_cast<double>(hidden) * std::clamp(fraction, 0.0, 1.0), INT_MAX));
 }
 
 void ScrollPanel::placed() {

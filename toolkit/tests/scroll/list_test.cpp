@@ -3,6 +3,8 @@
 // fixed and per-row heights, horizontal lists, and rows under the pointer.
 #include "controls/list.h"
 
+#include <climits>
+
 #include "scroll_fixture.h"
 #include "window/window.h"
 #include "window/window_manager.h"
@@ -213,6 +215,16 @@ TEST_F(Lists, PerRowHeightsArePlacedOneAfterAnother) {
     fixed->appendItem(0);
     fixed->updateItemSize(1, 90);
     EXPECT_EQ(fixed->contentLength(), 20) << "fixed rows keep the list's height";
+}
+
+TEST_F(Lists, ContentBeyondTheIntRangeSaturates) {
+    List* list = Make("", "1000000", "<layer id=\"row\"/>");
+    Fill(*list, 2200);  // 2.2e9 px of rows
+    EXPECT_EQ(list->contentLength(), 2200000000LL);
+    list->setPercent(1.0, true);  // UBSan fails this test on any overflow
+    EXPECT_EQ(list->scrollOffset(), INT_MAX);
+    EXPECT_EQ(list->node->first, INT_MAX / 1000000);
+    EXPECT_EQ(RowRect(*list, INT_MAX / 1000000 + 1).y, -(INT_MAX % 1000000));
 }
 
 TEST_F(Lists, HorizontalListsUseTheRowHeightAsWidthAndStopAtTheBar) {
