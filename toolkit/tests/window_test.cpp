@@ -187,7 +187,9 @@ TEST(Windows, ModalDialogsEndWithTheirResult) {
             if (code == XUI_EVENT_CLOSE && refused < c.refuseFirst) {
                 ++refused;
                 *static_cast<int*>(param) = 0;
-                script.after(100, [&] { c.end(dlg); });
+                // Later than a double click: a second click at once would be
+                // the double click's second half, which clicks nothing.
+                script.after(600, [&] { c.end(dlg); });
             }
         };
         ASSERT_EQ(XUI_LOAD(&app, PackagePath(), ""), 0);
@@ -603,3 +605,244 @@ TEST(Load, FailuresReturnMinusOneAndOnlyLateOnesCallTheHost) {
 }
 
 }  // namespace
+
+// A window with its own frame: a 28-pixel bar with the three boxes over a
+// client that leaves 4-pixel borders left, right and below.
+const char* kFrameWindows = R"(<windows>
+  <window id="w.frame" x="200" y="150" width="300" height="200"
+          style="overlapped,visible,caption,thickframe,minbox,maxbox,closebox">
+    <panel id="root" layout="vertical" color="c.border" ml="4" mr="4" mb="4">
+      <panel id="bar" height="28" color="c.bar">
+        <layer layoutItem="expand"/>
+        <button id="NC.MIN" width="28" color="c.box" color-hover="c.hover"/>
+        <button id="NC.MAX" width="28" color="c.box" color-hover="c.hover"/>
+        <button id="NC.CLOSE" width="28" color="c.close" color-hover="c.hover"/>
+      </panel>
+      <panel id="NC.CLIENT" layoutItem="expand" color="c.client" layout="vertical" ml="10" mt="10">
+        <button id="b.speed" width="60" height="30" speedclick="true" color="c.box"/>
+        <edit id="e.num" height="24" style="number" edgecolor="c.box" edge2color="c.close" ml="2" mr="2" mt="2" mb="2"/>
+        <edit id="e.lines" height="60" style="multiline,border" maxlength="5"/>
+      </panel>
+    </panel>
+  </window>
+</windows>)";
+
+const char* kFrameResources = R"(<resources><resource>
+  <res id="c.border" type="color" color="#403830"/>
+  <res id="c.bar" type="color" color="#6B4A2E"/>
+  <res id="c.box" type="color" color="#A08060"/>
+  <res id="c.close" type="color" color="#3030C0"/>
+  <res id="c.hover" type="color" color="#E0E0E0"/>
+  <res id="c.client" type="color" color="#F4F0EC"/>
+</resource></resources>)";
+
+// Real pointer input in screen coordinates.
+void PointerAt(Display* d, int x, int y) {
+    XTestFakeMotionEvent(d, -1, x, y, CurrentTime);
+    XFlush(d);
+}
+void LeftButton(Display* d, bool down) {
+    XTestFakeButtonEvent(d, 1, down ? True : False, CurrentTime);
+    XFlush(d);
+}
+
+struct FrameRun {
+    host::Script script;
+    host::App app;
+    host::Recorder events;
+    XuiWindow* window = nullptr;
+    Display* display = nullptr;
+    int originX = 0, originY = 0;  // of the client area on screen
+
+    GtkWindow* top() const { return GTK_WINDOW(XUI_WIN_RAW(window)); }
+    void readOrigin() {
+        gdk_window_get_origin(gtk_widget_get_window(XUI_WIN_RAW(window)), &originX, &originY);
+    }
+    // A press at client point (x, y), moves by (dx, dy) in steps, a release.
+    void drag(int x, int y, int dx, int dy, std::function<void()> then) {
+        readOrigin();
+        PointerAt(display, originX + x, originY + y);
+        LeftButton(display, true);
+        for (int i = 1; i <= 5; ++i) {
+            script.after(60 * i, [=, this] {
+                PointerAt(display, originX + x + dx * i / 5, originY + y + dy * i / 5);
+            });
+        }
+        script.after(400, [this, then] {
+            LeftButton(display, false);
+            script.after(300, then);
+        });
+    }
+};
+
+// The frame package in a private folder for one test.
+class FramePackage {
+public:
+    FramePackage() {
+        if (mkdtemp(dir_)) {
+            path_ = std::string(dir_) + "/frame.dat";
+            std::ofstream(path_, std::ios::binary)
+                << Package({{"resource.xml", kFrameResources}, {"window.xml", kFrameWindows}});
+        }
+    }
+    ~FramePackage() {
+        unlink(path_.c_str());
+        rmdir(dir_);
+    }
+    std::u16string path() const { return std::u16string(path_.begin(), path_.end()); }
+
+private:
+    char dir_[32] = "/tmp/zudoz-frame-XXXXXX";
+    std::string path_;
+};
+
+TEST(CustomFrame, CaptionDragsBordersResizeAndTheCloseBoxCloses) {
+    FramePackage package;
+    FrameRun run;
+    bool decorated = true;
+    int startX = 0, startY = 0, movedX = 0, movedY = 0, width0 = 0, width1 = 0;
+    int closes = 0;
+    std::vector<int> speed;
+    run.app.start = [&] { run.window = XUI_WIN_REGISTER("w.frame", &run.events); };
+    run.events.react = [&](XuiControl* c, int code, void* param) {
+        if (code == XUI_EVENT_CLOSE) {
+            // The first close is refused: the window stays.
+            *static_cast<int*>(param) = closes++ == 0 ? 0 : 1;
+        }
+        if (host::NameOf(c) == "b.speed") {
+            speed.push_back(code);
+        }
+        if (code != XUI_EVENT_CREATED) {
+            return;
+        }
+        run.display = host::XDisplayOf(run.window);
+        run.script.until(
+            [&] { return host::Viewable(run.window); },
+            [&] {
+                decorated = gtk_window_get_decorated(run.top());
+                if (const char* shots = getenv("ZUDOZ_TEST_SHOTS")) {
+                    run.script.after(300, [&, shots] {
+                        // The screen around the window: no frame of the window manager.
+                        run.readOrigin();
+                        GdkPixbuf* p = gdk_pixbuf_get_from_window(gdk_get_default_root_window(),
+                                                                  run.originX - 20,
+                                                                  run.originY - 40, 340, 260);
+                        gdk_pixbuf_save(p, (std::string(shots) + "/frame.png").c_str(), "png",
+                                        nullptr, nullptr);
+                        g_object_unref(p);
+                    });
+                }
+                run.script.after(500, [&] {
+                    run.readOrigin();
+                    startX = run.originX;
+                    startY = run.originY;
+                    // Caption: the bar left of the boxes, below the top strip.
+                    run.drag(100, 15, 60, 40, [&] {
+                        run.readOrigin();
+                        movedX = run.originX - startX;
+                        movedY = run.originY - startY;
+                        width0 = gtk_widget_get_allocated_width(XUI_WIN_RAW(run.window));
+                        // Right border, halfway down.
+                        run.drag(298, 100, 50, 0, [&] {
+                            width1 = gtk_widget_get_allocated_width(XUI_WIN_RAW(run.window));
+                            // A double click on the speedclick button.
+                            host::Click(run.window, 30, 50);
+                            host::Click(run.window, 30, 50);
+                            run.script.after(700, [&] {
+                                // The close box (the right-most 28 pixels of the bar).
+                                const int w =
+                                    gtk_widget_get_allocated_width(XUI_WIN_RAW(run.window));
+                                host::Click(run.window, w - 4 - 14, 14);
+                                run.script.after(600, [&] {
+                                    host::Click(
+                                        run.window,
+                                        gtk_widget_get_allocated_width(XUI_WIN_RAW(run.window)) -
+                                            18,
+                                        14);
+                                });
+                            });
+                        });
+                    });
+                });
+                run.script.after(15000, [&] { XUI_WIN_DESTROY(run.window); });
+            });
+    };
+    ASSERT_EQ(XUI_LOAD(&run.app, package.path().c_str(), ""), 0);
+    EXPECT_FALSE(decorated) << "NC.CLIENT: no system frame";
+    EXPECT_NEAR(movedX, 60, 2) << "the caption dragged the window";
+    EXPECT_NEAR(movedY, 40, 2);
+    EXPECT_EQ(width0, 300);
+    EXPECT_NEAR(width1, 350, 2) << "the right border resized it";
+    EXPECT_EQ(speed, (std::vector<int>{XUI_EVENT_CLICK, XUI_EVENT_DBLCLICK}))
+        << "a double click is one press and the double click, not two presses";
+    EXPECT_EQ(closes, 2) << "the close box asks the host each time; the second one closed it";
+}
+
+GtkWidget* FindWidget(GtkWidget* widget, GType type) {
+    if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) {
+        return widget;
+    }
+    GtkWidget* found = nullptr;
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* kids = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* l = kids; l && !found; l = l->next) {
+            found = FindWidget(GTK_WIDGET(l->data), type);
+        }
+        g_list_free(kids);
+    }
+    return found;
+}
+
+TEST(Edits, NumberEditsTakeDigitsAndMultilineEditsKeepTheirLimit) {
+    FramePackage package;
+    FrameRun run;
+    std::string number, lines, pasted;
+    run.app.start = [&] { run.window = XUI_WIN_REGISTER("w.frame", &run.events); };
+    run.events.react = [&](XuiControl*, int code, void*) {
+        if (code != XUI_EVENT_CREATED) {
+            return;
+        }
+        run.script.until(
+            [&] { return host::Viewable(run.window); },
+            [&] {
+                GtkWidget* entry = FindWidget(XUI_WIN_RAW(run.window), GTK_TYPE_ENTRY);
+                GtkWidget* view = FindWidget(XUI_WIN_RAW(run.window), GTK_TYPE_TEXT_VIEW);
+                ASSERT_TRUE(entry && view);
+                host::Click(run.window, 100, 80);  // e.num, below the button
+                run.script.after(200, [&] {
+                    for (unsigned k : {GDK_KEY_a, GDK_KEY_1, GDK_KEY_b, GDK_KEY_2}) {
+                        host::Key(run.window, k);
+                    }
+                });
+                run.script.after(600, [&, entry, view] {
+                    number = gtk_entry_get_text(GTK_ENTRY(entry));
+                    // What a paste inserts goes through the same filter.
+                    gtk_editable_set_position(GTK_EDITABLE(entry), -1);
+                    int at = gtk_editable_get_position(GTK_EDITABLE(entry));
+                    gtk_editable_insert_text(GTK_EDITABLE(entry), "x3-4", -1, &at);
+                    pasted = gtk_entry_get_text(GTK_ENTRY(entry));
+                    host::Click(run.window, 100, 120);  // e.lines
+                    run.script.after(200, [&] {
+                        for (unsigned k : {GDK_KEY_q, GDK_KEY_Return, GDK_KEY_w, GDK_KEY_e,
+                                           GDK_KEY_r, GDK_KEY_t, GDK_KEY_y}) {
+                            host::Key(run.window, k);
+                        }
+                    });
+                    run.script.after(700, [&, view] {
+                        GtkTextBuffer* b = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+                        GtkTextIter s, e;
+                        gtk_text_buffer_get_bounds(b, &s, &e);
+                        gchar* text = gtk_text_buffer_get_text(b, &s, &e, FALSE);
+                        lines = text;
+                        g_free(text);
+                        XUI_WIN_DESTROY(run.window);
+                    });
+                });
+            });
+        run.script.after(8000, [&] { XUI_WIN_DESTROY(run.window); });
+    };
+    ASSERT_EQ(XUI_LOAD(&run.app, package.path().c_str(), ""), 0);
+    EXPECT_EQ(number, "12") << "typed letters are dropped";
+    EXPECT_EQ(pasted, "1234") << "and pasted ones";
+    EXPECT_EQ(lines, "q\nwer") << "five characters at most, the line break counted";
+}

@@ -191,6 +191,8 @@ bool MsWindow::createNative(MsWindow* owner, GtkWidget* activeOwner) {
         g_signal_connect(top_, "leave-notify-event", G_CALLBACK(Signals::Left), this);
     }
     g_signal_connect(top_, "destroy", G_CALLBACK(Signals::Destroyed), this);
+    // The window itself has the keyboard first, not its first edit.
+    gtk_widget_grab_focus(canvas_);
     reported_ = false;
     gtk_widget_realize(top_);
     if (window_.root) {

@@ -127,7 +127,22 @@ private:
     Vcl::Edit* edit_;
 };
 
+// Native edits paint their own opaque background, framed or not (the
+// theme leaves unframed entries transparent).
+void PaintOwnBackground(GtkWidget* w) {
+    static GtkCssProvider* css = [] {
+        GtkCssProvider* p = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(
+            p, "entry, entry.flat, textview text { background-color: @theme_base_color; }", -1,
+            nullptr);
+        return p;
+    }();
+    gtk_style_context_add_provider(gtk_widget_get_style_context(w), GTK_STYLE_PROVIDER(css),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
 void ConnectInput(GtkWidget* w, Vcl::Edit& edit) {
+    PaintOwnBackground(w);
     g_signal_connect(w, "key-press-event", G_CALLBACK(EditKey), &edit);
     g_signal_connect(w, "key-release-event", G_CALLBACK(EditKey), &edit);
     g_signal_connect(w, "focus-in-event", G_CALLBACK(EditFocus), &edit);
