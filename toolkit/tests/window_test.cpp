@@ -846,3 +846,109 @@ TEST(Edits, NumberEditsTakeDigitsAndMultilineEditsKeepTheirLimit) {
     EXPECT_EQ(pasted, "1234") << "and pasted ones";
     EXPECT_EQ(lines, "q\nwer") << "five characters at most, the line break counted";
 }
+
+// The text of the first shown label with text inside `widget`.
+std::string ShownText(GtkWidget* widget) {
+    if (!gtk_widget_get_visible(widget)) {
+        return {};
+    }
+    if (GTK_IS_LABEL(widget) && *gtk_label_get_text(GTK_LABEL(widget))) {
+        return gtk_label_get_text(GTK_LABEL(widget));
+    }
+    std::string found;
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* kids = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* l = kids; l && found.empty(); l = l->next) {
+            found = ShownText(GTK_WIDGET(l->data));
+        }
+        g_list_free(kids);
+    }
+    return found;
+}
+
+// The visible tooltip window's text, or empty when none is shown.
+std::string ShownTip() {
+    std::string text;
+    GList* tops = gtk_window_list_toplevels();
+    for (GList* l = tops; l; l = l->next) {
+        GtkWidget* w = GTK_WIDGET(l->data);
+        if (gtk_widget_get_visible(w) && std::string(G_OBJECT_TYPE_NAME(w)) == "GtkTooltipWindow") {
+            text = ShownText(w);
+        }
+    }
+    g_list_free(tops);
+    return text;
+}
+
+TEST(Windows, TipsHostedAreasAndScreenPoints) {
+    host::Script script;
+    host::App app;
+    host::Recorder main;
+    XuiWindow* window = nullptr;
+    std::string tipOver, tipAway;
+    bool areaHidden = false, areaShownAgain = false;
+    int screenX = 0, screenY = 0, originX = -1, originY = -1;
+    app.start = [&] { window = XUI_WIN_REGISTER("w.main", &main); };
+    main.react = [&](XuiControl*, int code, void*) {
+        if (code != XUI_EVENT_CREATED) {
+            return;
+        }
+        XuiControl* go = XUI_VCL_QUERY(window, "b.go");  // the bottom 30 pixels
+        XuiControl* video = XUI_VCL_QUERY(window, "r.video");
+        XUI_SET_TIPS(go, u"开始 start");
+        script.until([&] { return host::Viewable(window); },
+                     [&, go, video] {
+                         // A window manager may still be placing the window.
+                         script.after(300, [&] { host::MoveTo(window, 100, 280); });
+                         script.after(1800, [&, go, video] {
+                             tipOver = ShownTip();
+                             int x = 0, y = 0, w = 0, h = 0;
+                             XUI_SIZE_GET(go, &x, &y, &w, &h, 1);
+                             screenX = x;
+                             screenY = y;
+                             gdk_window_get_origin(gtk_widget_get_window(XUI_WIN_RAW(window)),
+                                                   &originX, &originY);
+                             if (const char* shots = getenv("ZUDOZ_TEST_SHOTS")) {
+                                 GdkPixbuf* p = gdk_pixbuf_get_from_window(
+                                     gdk_get_default_root_window(), originX, originY, 400, 340);
+                                 gdk_pixbuf_save(p, (std::string(shots) + "/tip.png").c_str(),
+                                                 "png", nullptr, nullptr);
+                                 g_object_unref(p);
+                             }
+                             host::MoveTo(window, 100, 20);
+                             XUI_VISIBLE_SET(video, 0);
+                             script.after(600, [&, video] {
+                                 tipAway = ShownTip();
+                                 GtkWidget* raw = FindWidget(XUI_WIN_RAW(window), GTK_TYPE_FIXED);
+                                 areaHidden = raw && !gtk_widget_get_visible(raw);
+                                 XUI_VISIBLE_SET(video, 1);
+                                 areaShownAgain = raw && gtk_widget_get_visible(raw);
+                                 // Clicks on the area once it is back on screen: a click,
+                                 // a double click, a right click.
+                                 script.after(300, [&] {
+                                     host::Click(window, 100, 100);
+                                     host::Click(window, 100, 100);
+                                 });
+                                 script.after(900, [&] {
+                                     Display* d = host::XDisplayOf(window);
+                                     XTestFakeButtonEvent(d, 3, True, CurrentTime);
+                                     XTestFakeButtonEvent(d, 3, False, CurrentTime);
+                                     XFlush(d);
+                                     script.after(300, [&] { XUI_WIN_DESTROY(window); });
+                                 });
+                             });
+                         });
+                     });
+    };
+    ASSERT_EQ(XUI_LOAD(&app, PackagePath(), "zh"), 0);
+    EXPECT_EQ(tipOver, "开始 start") << "the tip of the control under the pointer";
+    EXPECT_EQ(tipAway, "") << "gone once the pointer left it";
+    EXPECT_EQ(screenX, originX) << "b.go starts at the client's left edge";
+    EXPECT_EQ(screenY, originY + 270);
+    EXPECT_TRUE(areaHidden);
+    EXPECT_TRUE(areaShownAgain);
+    std::vector<int> clicks =
+        Only(main.codesOf("r.video"), {XUI_EVENT_CLICK, XUI_EVENT_DBLCLICK, XUI_EVENT_RCLICK});
+    EXPECT_EQ(clicks, (std::vector<int>{XUI_EVENT_CLICK, XUI_EVENT_DBLCLICK, XUI_EVENT_CLICK,
+                                        XUI_EVENT_RCLICK}));
+}
