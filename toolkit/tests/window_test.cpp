@@ -622,6 +622,7 @@ const char* kFrameWindows = R"(<windows>
         <button id="b.speed" width="60" height="30" speedclick="true" color="c.box"/>
         <edit id="e.num" height="24" style="number" edgecolor="c.box" edge2color="c.close" ml="2" mr="2" mt="2" mb="2"/>
         <edit id="e.lines" height="60" style="multiline,border" maxlength="5"/>
+        <rawwin id="r.host" height="30" autochildsize="true"/>
       </panel>
     </panel>
   </window>
@@ -793,12 +794,33 @@ GtkWidget* FindWidget(GtkWidget* widget, GType type) {
     return found;
 }
 
+class FocusLog : public EditFocusListener {
+public:
+    std::vector<std::string> heard;
+    void focusGained(const char* name) override { heard.push_back(std::string("+") + name); }
+    void focusLost(const char* name) override { heard.push_back(std::string("-") + name); }
+};
+
 TEST(Edits, NumberEditsTakeDigitsAndMultilineEditsKeepTheirLimit) {
     FramePackage package;
     FrameRun run;
+    FocusLog focus;
     std::string number, lines, pasted;
-    run.app.start = [&] { run.window = XUI_WIN_REGISTER("w.frame", &run.events); };
-    run.events.react = [&](XuiControl*, int code, void*) {
+    GtkWidget* hosted = nullptr;
+    std::pair<int, int> hostedSize;
+    run.app.start = [&] {
+        run.window = XUI_WIN_REGISTER("w.frame", &run.events);
+        XUI_SET_EDITFOCUS(XUI_VCL_QUERY(run.window, "e.num"), &focus);
+        XUI_SET_EDITFOCUS(XUI_VCL_QUERY(run.window, "e.lines"), &focus);
+    };
+    run.events.react = [&](XuiControl*, int code, void* param) {
+        if (code == XUI_EVENT_RAW_CREATED) {
+            // The host's own child of the area: sized to the whole area.
+            hosted = gtk_label_new("hosted");
+            g_object_ref_sink(hosted);
+            gtk_fixed_put(GTK_FIXED(static_cast<GtkWidget*>(param)), hosted, 5, 5);
+            gtk_widget_show(hosted);
+        }
         if (code != XUI_EVENT_CREATED) {
             return;
         }
@@ -835,6 +857,8 @@ TEST(Edits, NumberEditsTakeDigitsAndMultilineEditsKeepTheirLimit) {
                         gchar* text = gtk_text_buffer_get_text(b, &s, &e, FALSE);
                         lines = text;
                         g_free(text);
+                        hostedSize = {gtk_widget_get_allocated_width(hosted),
+                                      gtk_widget_get_allocated_height(hosted)};
                         XUI_WIN_DESTROY(run.window);
                     });
                 });
@@ -845,6 +869,12 @@ TEST(Edits, NumberEditsTakeDigitsAndMultilineEditsKeepTheirLimit) {
     EXPECT_EQ(number, "12") << "typed letters are dropped";
     EXPECT_EQ(pasted, "1234") << "and pasted ones";
     EXPECT_EQ(lines, "q\nwer") << "five characters at most, the line break counted";
+    EXPECT_EQ(focus.heard, (std::vector<std::string>{"+e.num", "-e.num", "+e.lines", "-e.lines"}))
+        << "the last one as the window went";
+    EXPECT_EQ(hostedSize, (std::pair<int, int>(282, 30))) << "autochildsize";
+    if (hosted) {
+        g_object_unref(hosted);
+    }
 }
 
 // The text of the first shown label with text inside `widget`.
