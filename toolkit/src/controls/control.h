@@ -16,9 +16,10 @@ class Control : public Panel {
 public:
     Control() { mouseAware = true; }
     bool load(const tinyxml2::XMLElement* element, const LoadScope& scope) override;
-    // The state table. The host may destroy the control inside the events
-    // it hears, so each step that reaches the host (click, hover listener)
-    // is the last thing a case does.
+    // The state table. A release clicks only when it ends a press of this
+    // control (a press made before disabling does not). The host may destroy
+    // the control inside the events it hears, so each step that reaches the
+    // host (click, hover listener) is the last thing a case does.
     void onInput(const InputEvent& event) override;
     // Disabling also ends hover and press (the release would be ignored);
     // a change repaints.
