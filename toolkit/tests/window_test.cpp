@@ -604,8 +604,6 @@ TEST(Load, FailuresReturnMinusOneAndOnlyLateOnesCallTheHost) {
     rmdir(dir);
 }
 
-}  // namespace
-
 // A window with its own frame: a 28-pixel bar with the three boxes over a
 // client that leaves 4-pixel borders left, right and below.
 const char* kFrameWindows = R"(<windows>
@@ -625,6 +623,9 @@ const char* kFrameWindows = R"(<windows>
         <rawwin id="r.host" height="30" autochildsize="true"/>
       </panel>
     </panel>
+  </window>
+  <window id="w.pop" x="600" y="100" width="120" height="80" style="overlapped,popup,autohide-mouseout">
+    <panel color="c.box"/>
   </window>
 </windows>)";
 
@@ -982,3 +983,42 @@ TEST(Windows, TipsHostedAreasAndScreenPoints) {
     EXPECT_EQ(clicks, (std::vector<int>{XUI_EVENT_CLICK, XUI_EVENT_DBLCLICK, XUI_EVENT_CLICK,
                                         XUI_EVENT_RCLICK}));
 }
+
+TEST(Windows, AutoHideOnMouseOutHidesAndTellsTheHost) {
+    FramePackage package;
+    FrameRun run;
+    host::Recorder popEvents;
+    XuiWindow* pop = nullptr;
+    bool shownFirst = false, hiddenAfter = false;
+    run.app.start = [&] {
+        run.window = XUI_WIN_REGISTER("w.frame", &run.events);
+        pop = XUI_WIN_REGISTER("w.pop", &popEvents);
+    };
+    run.events.react = [&](XuiControl*, int code, void*) {
+        if (code != XUI_EVENT_CREATED) {
+            return;
+        }
+        XUI_WIN_CREATE(pop, nullptr);
+        XUI_VISIBLE_SET(reinterpret_cast<XuiControl*>(pop), 1);
+        run.script.until([&] { return host::Viewable(pop); },
+                         [&] {
+                             shownFirst = gtk_widget_get_visible(XUI_WIN_RAW(pop));
+                             host::MoveTo(pop, 60, 40);
+                             run.script.after(300, [&] {
+                                 host::MoveTo(pop, 200, 40);  // out to the right
+                                 run.script.after(400, [&] {
+                                     hiddenAfter = !gtk_widget_get_visible(XUI_WIN_RAW(pop));
+                                     XUI_WIN_DESTROY(run.window);
+                                 });
+                             });
+                         });
+    };
+    ASSERT_EQ(XUI_LOAD(&run.app, package.path().c_str(), ""), 0);
+    EXPECT_TRUE(shownFirst);
+    EXPECT_TRUE(hiddenAfter) << "the pointer left the window";
+    EXPECT_EQ(Only(popEvents.codesOf("w.pop"), {XUI_EVENT_SHOW}).size(), 2u)
+        << "shown by the host, hidden by itself";
+    EXPECT_EQ(XUI_VISIBLE_GET(nullptr), 0);
+}
+
+}  // namespace
