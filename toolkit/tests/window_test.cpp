@@ -1021,4 +1021,55 @@ TEST(Windows, AutoHideOnMouseOutHidesAndTellsTheHost) {
     EXPECT_EQ(XUI_VISIBLE_GET(nullptr), 0);
 }
 
+// Client x of the centre of the box `n` places left of the right edge
+// (0 close, 1 maximise, 2 minimise) of the frame window now.
+int BoxX(XuiWindow* w, int n) {
+    return gtk_widget_get_allocated_width(XUI_WIN_RAW(w)) - 4 - 28 * n - 14;
+}
+
+TEST(CustomFrame, BoxesMaximiseRestoreAndMinimiseUnderAWindowManager) {
+    FramePackage package;
+    FrameRun run;
+    bool managed = false, maximised = false, restored = false, iconified = false;
+    run.app.start = [&] { run.window = XUI_WIN_REGISTER("w.frame", &run.events); };
+    run.events.react = [&](XuiControl*, int code, void*) {
+        if (code != XUI_EVENT_CREATED) {
+            return;
+        }
+        managed = gdk_x11_screen_supports_net_wm_hint(
+            gdk_screen_get_default(),
+            gdk_atom_intern_static_string("_NET_WM_STATE_MAXIMIZED_VERT"));
+        if (!managed) {
+            run.script.after(10, [&] { XUI_WIN_DESTROY(run.window); });
+            return;
+        }
+        run.script.until(
+            [&] { return host::Viewable(run.window); },
+            [&] {
+                run.script.after(300, [&] { host::Click(run.window, BoxX(run.window, 1), 14); });
+                run.script.after(1000, [&] {
+                    maximised = gtk_window_is_maximized(run.top());
+                    host::Click(run.window, BoxX(run.window, 1), 14);
+                });
+                run.script.after(1700, [&] {
+                    restored = !gtk_window_is_maximized(run.top());
+                    host::Click(run.window, BoxX(run.window, 2), 14);
+                });
+                run.script.after(2400, [&] {
+                    iconified =
+                        gdk_window_get_state(gtk_widget_get_window(XUI_WIN_RAW(run.window))) &
+                        GDK_WINDOW_STATE_ICONIFIED;
+                    XUI_WIN_DESTROY(run.window);
+                });
+            });
+    };
+    ASSERT_EQ(XUI_LOAD(&run.app, package.path().c_str(), ""), 0);
+    if (!managed) {
+        GTEST_SKIP() << "needs a window manager";
+    }
+    EXPECT_TRUE(maximised);
+    EXPECT_TRUE(restored) << "the maximise box of a maximised window restores it";
+    EXPECT_TRUE(iconified);
+}
+
 }  // namespace
