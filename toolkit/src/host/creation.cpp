@@ -191,8 +191,11 @@ bool MsWindow::createNative(MsWindow* owner, GtkWidget* activeOwner) {
         g_signal_connect(top_, "leave-notify-event", G_CALLBACK(Signals::Left), this);
     }
     g_signal_connect(top_, "destroy", G_CALLBACK(Signals::Destroyed), this);
-    // The window itself has the keyboard first, not its first edit.
-    gtk_widget_grab_focus(canvas_);
+    // A new top-level window has the keyboard itself first, not its first
+    // edit; a child window leaves its owner's focus alone.
+    if (!childWindow_) {
+        gtk_widget_grab_focus(canvas_);
+    }
     reported_ = false;
     gtk_widget_realize(top_);
     if (window_.root) {
