@@ -78,9 +78,9 @@ enum XuiMessageCode {
 };
 
 struct XuiMsg {
-    uint32_t message;   // XuiMessageCode
-    uintptr_t wParam;   // keys: virtual-key code; wheel: signed steps * 120 in the high word
-    intptr_t lParam;    // keys: hardware key code; pointer: x | (y << 16) in window coordinates
+    uint32_t message;  // XuiMessageCode
+    uintptr_t wParam;  // keys: virtual-key code; wheel: signed units (120 a notch) in the high word
+    intptr_t lParam;   // keys: hardware key code; pointer: x | (y << 16) in window coordinates
     void* nativeEvent;  // the GdkEvent* being delivered
     GtkWidget* widget;  // the toplevel widget the event belongs to, or null
 };

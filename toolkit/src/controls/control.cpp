@@ -47,6 +47,27 @@ void Control::setEnable(int enable) {
     }
 }
 
+namespace {
+
+bool Scrolls(Kind k) {
+    return k == Kind::Scroll || k == Kind::Slider || k == Kind::List || k == Kind::ScrollPanel;
+}
+
+// The nearest enabled ancestor that scrolls, unless `c` scrolls itself.
+Layer* ScrollingAncestor(const Layer& c) {
+    if (Scrolls(c.kind)) {
+        return nullptr;
+    }
+    for (Layer* p = c.parent; p; p = p->parent) {
+        if (Scrolls(p->kind) && p->enabled) {
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 void Control::onInput(const InputEvent& e) {
     // The tip follows the pointer even over a disabled control.
     if (owner && e.kind == InputKind::Enter && !tipText.empty()) {
@@ -94,6 +115,13 @@ void Control::onInput(const InputEvent& e) {
         case InputKind::RightRelease:
             if (contains(e.x, e.y)) {
                 notify(this, XUI_EVENT_RCLICK, nullptr);
+            }
+            break;
+        case InputKind::Wheel:
+            // A button in a list row or a scroll panel has no use for the
+            // wheel; the pointer is over the list all the same.
+            if (Layer* scroller = ScrollingAncestor(*this)) {
+                scroller->onInput(e);
             }
             break;
         default:

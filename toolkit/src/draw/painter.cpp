@@ -58,11 +58,19 @@ void Painter::blit(cairo_surface_t* source, const Rect& dest, const Rect& update
 
 void Painter::drawText(std::u16string_view text, const PangoFontDescription* font, Color color,
                        const Rect& box, const TextFormat& format) {
+    // Text is clipped to its box: a box outside the clip draws nothing, and
+    // laying the text out would cost the most of a small repaint.
+    if (box.intersect(clipBounds()).empty()) {
+        return;
+    }
     DrawText(cr_.get(), text, font, color, box, format);
 }
 
 void Painter::drawText(std::string_view utf8, const PangoFontDescription* font, Color color,
                        const Rect& box, const TextFormat& format) {
+    if (box.intersect(clipBounds()).empty()) {
+        return;
+    }
     DrawText(cr_.get(), utf8, font, color, box, format);
 }
 

@@ -283,3 +283,23 @@ TEST_F(Lists, RowControlsInAWindowAreFoundUnderThePointer) {
 
 }  // namespace
 }  // namespace scrolltest
+
+namespace scrolltest {
+namespace {
+
+TEST_F(Lists, AWheelOverARowControlScrollsTheList) {
+    List* list = Make();
+    Fill(*list, 20);
+    Vcl::Layer* button = list->itemQuery(1, "b");
+    ASSERT_NE(button, nullptr);
+    Vcl::InputEvent wheel{Vcl::InputKind::Wheel, 5, 5, -1};
+    button->onInput(wheel);
+    const int down = list->scrollOffset();
+    EXPECT_GT(down, 0) << "one notch towards the user scrolls down";
+    wheel.steps = 1;
+    list->itemQuery(2, "b")->onInput(wheel);
+    EXPECT_LT(list->scrollOffset(), down);
+}
+
+}  // namespace
+}  // namespace scrolltest
