@@ -75,6 +75,10 @@ xApp::xApp() {
     display_ = zv::InitGtk();
     if (!display_) {
         ZV_TRACE("xui: no display; windows cannot be created");
+    } else if (GtkSettings* settings = gtk_settings_get_default()) {
+        // The few native parts (edits, menus, message boxes) sit among
+        // dark drawn controls; the light theme would glare out of them.
+        g_object_set(settings, "gtk-application-prefer-dark-theme", TRUE, nullptr);
     }
     MsWindow::SetDestroyedHook([](Vcl::Window& w) {
         if (g_loop.running && &w == Vcl::xWindowManager::Instance().mainWindow()) {

@@ -38,8 +38,14 @@ GtkWidget* BuildLevel(const std::vector<Res::xMenu::Item>& items) {
         } else {
             std::string label = zv::Utf16ToUtf8(item.text);
             if (item.kind == Res::xMenu::Item::Command) {
-                w = gtk_check_menu_item_new_with_label(label.c_str());
-                gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(w), item.checked);
+                // Only checked items show a check box: a column of empty
+                // boxes beside plain commands reads as unticked options.
+                if (item.checked) {
+                    w = gtk_check_menu_item_new_with_label(label.c_str());
+                    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(w), TRUE);
+                } else {
+                    w = gtk_menu_item_new_with_label(label.c_str());
+                }
                 g_object_set_data(G_OBJECT(w), "xui-command", GINT_TO_POINTER(item.command));
                 g_signal_connect(w, "activate", G_CALLBACK(OnActivate), nullptr);
             } else {
