@@ -43,10 +43,21 @@ std::string ValidUtf8(std::string_view utf8) {
     return out;
 }
 
+// One context per thread, brought up to each drawing's transformation and
+// surface: a context made per text was most of the cost of a warm repaint.
+PangoContext* SharedContext() {
+    static thread_local PangoContext* context = [] {
+        PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
+        pango_cairo_context_set_resolution(c, kDpi);
+        return c;
+    }();
+    return context;
+}
+
 LayoutPtr NewLayout(cairo_t* cr, const PangoFontDescription* font) {
-    LayoutPtr layout(pango_cairo_create_layout(cr));
-    pango_cairo_context_set_resolution(pango_layout_get_context(layout.get()), kDpi);
-    pango_layout_context_changed(layout.get());
+    PangoContext* context = SharedContext();
+    pango_cairo_update_context(cr, context);
+    LayoutPtr layout(pango_layout_new(context));
     if (font) {
         pango_layout_set_font_description(layout.get(), font);
     } else {
