@@ -29,9 +29,12 @@ state=$(sed -E 's/^[0-9]+ \(.*\) ([A-Za-z]).*/\1/' "/proc/$pid/stat" 2>/dev/null
 "$here/ingest.sh" start --port abc --dir "$dir" >/dev/null 2>&1 && fail "port abc accepted"
 "$here/ingest.sh" start --port "$port" >/dev/null 2>&1 && fail "missing --dir accepted"
 # A port someone else holds is reported, not waited on.
-python3 -c 'import socket,time; s=socket.socket(); s.bind(("127.0.0.1",'"$port"')); s.listen(); time.sleep(3)' &
+# SO_REUSEADDR: the checks above leave the port in TIME_WAIT, which would
+# make a plain bind fail and the holder vanish.
+python3 -c 'import socket,time; s=socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1); s.bind(("127.0.0.1",'"$port"')); s.listen(); time.sleep(3)' &
 holder=$!
-sleep 0.3
+for _ in $(seq 30); do port_open "$port" && break; sleep 0.1; done
+port_open "$port" || fail "the port holder did not start"
 "$here/ingest.sh" start --port "$port" --dir "$dir" >/dev/null 2>&1 && fail "a taken port was accepted"
 kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null
 [ "$failures" -eq 0 ] && echo "ingest script: all checks passed"
