@@ -170,17 +170,10 @@ void ForEach(Vcl::TreeNode& node, const std::function<void(Vcl::Layer&)>& f) {
     }
 }
 
-// What the native window does for one paint: clip, clear, walk.
+// What the native window does for one paint.
 void Repaint(Vcl::BackBuffer& buffer, const Vcl::TreeNode& root, const Vcl::Rect& update) {
     Vcl::Painter painter = buffer.begin(1280, 720);
-    auto scope = painter.scope();
-    painter.clip(update);
-    cairo_t* cr = painter.context();
-    cairo_save(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-    cairo_paint(cr);
-    cairo_restore(cr);
-    Vcl::PaintTree(painter, root, update);
+    Vcl::RepaintArea(painter, root, update);
 }
 
 }  // namespace

@@ -28,16 +28,7 @@ void MsWindow::paint(cairo_t* cr) {
         if (!painter.valid()) {
             return;
         }
-        auto scope = painter.scope();
-        painter.clip(update);
-        // Unpainted pixels stay transparent, so the window's own background
-        // shows through them as before there was a buffer.
-        cairo_t* buffer = painter.context();
-        cairo_save(buffer);
-        cairo_set_operator(buffer, CAIRO_OPERATOR_CLEAR);
-        cairo_paint(buffer);
-        cairo_restore(buffer);
-        Vcl::PaintTree(painter, *window_.root, update);
+        Vcl::RepaintArea(painter, *window_.root, update);
     }
     if (cairo_surface_t* pixels = backBuffer_.surface()) {
         cairo_set_source_surface(cr, pixels, 0, 0);

@@ -52,71 +52,47 @@ void Collect(const TreeNode& node, int ox, int oy, std::vector<ControlState>& ou
     }
 }
 
-// Appends text escaped for JSON, validating UTF-8 on the way.
+// Appends text escaped for JSON. Ill-formed UTF-8 becomes U+FFFD through
+// the platform's converter, so the record is always valid JSON.
 void AppendEscaped(std::string& out, std::string_view s) {
     static const char kHex[] = "0123456789abcdef";
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const size_t n = s.size();
-    size_t i = 0;
-    while (i < n) {
-        const unsigned char b = p[i];
-        if (b < 0x80) {
-            switch (b) {
-                case '"':
-                    out += "\\\"";
-                    break;
-                case '\\':
-                    out += "\\\\";
-                    break;
-                case '\n':
-                    out += "\\n";
-                    break;
-                case '\r':
-                    out += "\\r";
-                    break;
-                case '\t':
-                    out += "\\t";
-                    break;
-                case '\b':
-                    out += "\\b";
-                    break;
-                case '\f':
-                    out += "\\f";
-                    break;
-                default:
-                    if (b < 0x20) {
-                        out += "\\u00";
-                        out += kHex[b >> 4];
-                        out += kHex[b & 15];
-                    } else {
-                        out += static_cast<char>(b);
-                    }
-            }
-            ++i;
+    const std::string clean = zv::Utf16ToUtf8(zv::Utf8ToUtf16(s));
+    for (const char c : clean) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80) {
+            out += c;
             continue;
         }
-        // Length and lowest value of a well-formed sequence led by b.
-        int len = 0;
-        uint32_t cp = 0, min = 0;
-        if ((b & 0xE0) == 0xC0) {
-            len = 2, cp = b & 0x1F, min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            len = 3, cp = b & 0x0F, min = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            len = 4, cp = b & 0x07, min = 0x10000;
-        }
-        bool ok = len > 0 && i + len <= n;
-        for (int k = 1; ok && k < len; ++k) {
-            ok = (p[i + k] & 0xC0) == 0x80;
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        }
-        ok = ok && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-        if (ok) {
-            out.append(s.data() + i, len);
-            i += len;
-        } else {
-            out += "\xEF\xBF\xBD";  // U+FFFD for the lead byte; go on after it
-            ++i;
+        switch (b) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            default:
+                if (b < 0x20) {
+                    out += "\\u00";
+                    out += kHex[b >> 4];
+                    out += kHex[b & 15];
+                } else {
+                    out += static_cast<char>(b);
+                }
         }
     }
 }

@@ -63,4 +63,15 @@ void PaintTree(Painter& painter, const TreeNode& root, const Rect& update) {
     PaintNode(painter, root, update);
 }
 
+void RepaintArea(Painter& painter, const TreeNode& root, const Rect& update) {
+    auto scope = painter.scope();
+    painter.clip(update);
+    cairo_t* cr = painter.context();
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    PaintTree(painter, root, update);
+}
+
 }  // namespace Vcl

@@ -15,4 +15,9 @@ namespace Vcl {
 // A list row's colour (odd or even by its parity) is filled before it.
 void PaintTree(Painter& painter, const TreeNode& root, const Rect& update);
 
+// One repaint of a window's buffer: the update rectangle is cleared to
+// transparent (unpainted pixels show the window's own background) and the
+// tree painted into it. The painter's clip and origin are restored after.
+void RepaintArea(Painter& painter, const TreeNode& root, const Rect& update);
+
 }  // namespace Vcl
