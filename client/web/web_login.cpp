@@ -20,7 +20,10 @@ bool WebLogin::ReadReply(std::string_view body, zv::LoginRecord& record, zv::Log
         return false;
     }
     if (json::Text(root, "success") != "true") {
-        record.SetErrorMessage(json::Text(root, "errmsg"));
+        // The login window waits for an error text: a refusal without one
+        // would leave it waiting for ever.
+        const std::string reason = json::Text(root, "errmsg");
+        record.SetErrorMessage(reason.empty() ? kRefusedWithoutReason : reason);
         return false;
     }
     const Json::Value& data = json::Member(root, "dataresult");
