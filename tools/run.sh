@@ -4,7 +4,9 @@
 # what it serves and runs until Ctrl-C or SIGTERM, then stops both servers and
 # waits for them, leaving no process behind.
 #
-#   tools/run.sh            serve until stopped
+#   tools/run.sh            serve, and with a display start the client
+#                           against it; ends when the client ends or on Ctrl-C
+#   --no-client             serve only, until stopped
 #   tools/run.sh --check    start both, prove each answers (pages, login, a
 #                           2-second test stream recorded and probed), print a
 #                           summary, stop, exit 0 only when all passed
@@ -16,11 +18,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=serve
 setup=1
+client=1
 for arg in "$@"; do
     case "$arg" in
     --check) mode=check ;;
+    --no-client) client=0 ;;
     --no-setup) setup=0 ;;
-    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown option $arg" >&2; exit 2 ;;
     esac
 done
@@ -48,13 +52,14 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/zv-platform-XXXXXX")
 standin_pid=""
 ingest_pid=""
+client_pid=""
 
 stop_all() {
     local pid
-    for pid in $standin_pid $ingest_pid; do
+    for pid in $client_pid $standin_pid $ingest_pid; do
         kill -TERM "$pid" 2>/dev/null || true
     done
-    for pid in $standin_pid $ingest_pid; do
+    for pid in $client_pid $standin_pid $ingest_pid; do
         # Our own children: wait reaps them. A server that ignores TERM for
         # 5 s is killed.
         for _ in $(seq 1 50); do
@@ -66,7 +71,7 @@ stop_all() {
         wait "$pid" 2>/dev/null || true
     done
     [ "$mode" = serve ] && echo "run.sh: platform stopped"
-    standin_pid="" ingest_pid=""
+    standin_pid="" ingest_pid="" client_pid=""
     if [ -n "${ZV_KEEP_TEST_FILES:-}" ]; then
         echo "run.sh: files kept in $work"
     else
@@ -132,16 +137,38 @@ print("  control       POST http://127.0.0.1:%d/_control/<command> (see tools/st
     echo "  recordings    $work/ingest/recordings/{live,record}"
 }
 
+client_bin=${ZV_CLIENT_BIN:-$root/build/dist/bin/Zelvio}
 if [ "$mode" = serve ]; then
     describe
-    echo "Press Ctrl-C to stop."
-    # Returns when a server ends by itself, or at once on Ctrl-C/SIGTERM
+    if [ "$client" = 1 ] && [ -n "${DISPLAY:-}" ] && [ -x "$client_bin" ]; then
+        # The client remembers the last user name in ".session" of its
+        # working folder: give it one that outlives this run.
+        session_dir=${XDG_STATE_HOME:-$HOME/.local/state}/zelvio-dev
+        mkdir -p "$session_dir"
+        (cd "$session_dir" && ZELVIO_API_HOST=$API ZELVIO_ROUTE_HOST=$ROUTE \
+            ZELVIO_ACCOUNT_HOST=$ACCOUNT exec "$client_bin") &
+        client_pid=$!
+        echo
+        echo "Zelvio started (PID $client_pid) on $DISPLAY."
+        echo "  Sign in with user: zvtest   password: zv-pass.123"
+        echo "Close the client or press Ctrl-C to stop."
+    else
+        [ "$client" = 1 ] && [ ! -x "$client_bin" ] && echo "run.sh: $client_bin is not built"
+        echo "Press Ctrl-C to stop."
+    fi
+    # Returns when a server or the client ends, or at once on Ctrl-C/SIGTERM
     # (the traps then run stop_all).
     set +e
-    wait -n "$standin_pid" "$ingest_pid"
+    wait -n $client_pid "$standin_pid" "$ingest_pid"
     rc=$?
     set -e
-    echo "run.sh: a server ended unexpectedly (status $rc); stopping the other" >&2
+    if [ -n "$client_pid" ] && ! kill -0 "$client_pid" 2>/dev/null; then
+        echo "run.sh: the client ended (status $rc); stopping the platform"
+        wait "$client_pid" 2>/dev/null || true
+        client_pid=""
+        exit 0
+    fi
+    echo "run.sh: a server ended unexpectedly (status $rc); stopping the rest" >&2
     exit 1
 fi
 
