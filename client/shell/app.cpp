@@ -4,7 +4,7 @@
 
 namespace {
 
-App* g_app = nullptr;
+std::unique_ptr<App> g_app;
 
 zv::LoginRecord& ProcessRecord() {
     static auto* record = new zv::LoginRecord();  // lives as long as the worker
@@ -19,15 +19,14 @@ WebEventInbox& ProcessInbox() {
 }  // namespace
 
 App& App::Instance() {
-    if (g_app == nullptr) {
-        g_app = new App();
+    if (!g_app) {
+        g_app.reset(new App());  // the constructor is private
     }
     return *g_app;
 }
 
 void App::Destroy() {
-    delete g_app;
-    g_app = nullptr;
+    g_app.reset();
 }
 
 App::App() : record_(ProcessRecord()), inbox_(ProcessInbox()) {}

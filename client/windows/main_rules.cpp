@@ -1,0 +1,46 @@
+#include "main_rules.h"
+
+#include <strings.h>
+#include <cmath>
+
+namespace zv::mainwin {
+
+namespace {
+constexpr const char* kSentinelSuffix = ":zelvio.sentinel.7f3c";
+}  // namespace
+
+const std::string kWholeDesktopEntry = std::string("整个桌面") + kSentinelSuffix;
+const std::string kCameraOffEntry = std::string("禁用视频") + kSentinelSuffix;
+
+std::string RecordAddress(std::string_view pushAddress) {
+    constexpr std::string_view kLive = "/live/";
+    const size_t at = pushAddress.find(kLive);
+    if (at == std::string_view::npos) {
+        return {};
+    }
+    std::string record(pushAddress.substr(0, at));
+    record += "/record/";
+    record += pushAddress.substr(at + kLive.size());
+    return record;
+}
+
+std::string EntryLabel(std::string_view entry) {
+    return std::string(entry.substr(0, entry.find(':')));
+}
+
+std::string MicrophoneLabel(std::string_view name, std::string_view id) {
+    if (id.size() == 7 && strncasecmp(id.data(), "default", 7) == 0) {
+        return "系统默认音频输入设备";
+    }
+    return std::string(name);
+}
+
+int LevelFrame(float level) {
+    if (!std::isfinite(level)) {
+        return 1;
+    }
+    const double frame = std::trunc(static_cast<double>(level) * 20.0 + 1.0);
+    return frame < 1 ? 1 : frame > 21 ? 21 : static_cast<int>(frame);
+}
+
+}  // namespace zv::mainwin

@@ -1,0 +1,31 @@
+#pragma once
+// The main window's rules that need no window: addresses, menu entries and
+// labels, the level frame.
+#include <string>
+#include <string_view>
+
+namespace zv::mainwin {
+
+// The whole-desktop and camera-off entries put in front of the engine's
+// window and camera lists: a label, a ':' and a suffix no real entry carries.
+extern const std::string kWholeDesktopEntry;  // "整个桌面:…"
+extern const std::string kCameraOffEntry;     // "禁用视频:…"
+
+// The record address of a push address: the first "/live/" becomes
+// "/record/"; empty when there is none.
+std::string RecordAddress(std::string_view pushAddress);
+
+// A window's or camera's menu label: the entry up to its first ':' (the
+// whole entry when it has none).
+std::string EntryLabel(std::string_view entry);
+
+// A microphone's menu label: "系统默认音频输入设备" for the id "default"
+// in any case, else its name.
+std::string MicrophoneLabel(std::string_view name, std::string_view id);
+
+// The slider's track frame for a mixed level: level x 20 + 1 truncated,
+// held to the strip's frames 1 to 21 (levels below -100 dBFS are negative,
+// and a peak over full scale gives more than 1).
+int LevelFrame(float level);
+
+}  // namespace zv::mainwin
