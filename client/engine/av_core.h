@@ -74,6 +74,13 @@ public:
     void StopStreaming();
     // The latest stream status (as last reported to the sink).
     StreamStatus GetStreamStatus() const { return streamStatus_; }
+    // What the current output has sent so far (zero without one).
+    struct OutputStats {
+        uint64_t totalBytes = 0;
+        int droppedFrames = 0;
+        int totalFrames = 0;
+    };
+    OutputStats GetOutputStats() const;
     static constexpr int kStopGraceMs = 3000;
     // How long a new start (or the engine's release) waits for the previous
     // output to be gone before it goes on and leaves that to a worker.

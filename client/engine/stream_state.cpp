@@ -52,26 +52,26 @@ StreamStatus NextStreamStatus(const StreamStatus& current, const OutputEvent& ev
     return current;
 }
 
-std::string StreamFailureText(int code) {
+const char* StreamFailureKey(int code) {
     switch (code) {
         case OBS_OUTPUT_SUCCESS:
             return "";
         case OBS_OUTPUT_BAD_PATH:
-            return "推流地址无效，请检查地址后重试";
+            return "s.stream.error.path";
         case OBS_OUTPUT_CONNECT_FAILED:
-            return "无法连接到推流服务器，请检查网络后重试";
+            return "s.stream.error.connect";
         case OBS_OUTPUT_INVALID_STREAM:
-            return "推流服务器拒绝了推流密钥，请重新开播";
+            return "s.stream.error.key";
         case OBS_OUTPUT_DISCONNECTED:
-            return "与推流服务器的连接已断开";
+            return "s.stream.error.disconnected";
         case OBS_OUTPUT_UNSUPPORTED:
-            return "推流服务器不支持当前的推流格式";
+            return "s.stream.error.unsupported";
         case OBS_OUTPUT_NO_SPACE:
-            return "磁盘空间不足";
+            return "s.stream.error.space";
         case OBS_OUTPUT_ENCODE_ERROR:
-            return "视频编码出错，请降低画质或关闭其他程序后重试";
+            return "s.stream.error.encode";
         default:
-            return "推流出错，请稍后重试";
+            return "s.stream.error.other";
     }
 }
 

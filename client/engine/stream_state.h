@@ -45,8 +45,9 @@ StreamStatus NextStreamStatus(const StreamStatus& current, const OutputEvent& ev
 // True for the states in which an output exists and may still send.
 bool IsStreamActive(StreamState state);
 
-// A sentence a person can act on for a failure code (UTF-8).
-std::string StreamFailureText(int code);
+// The text resource of the package that says, in a sentence a person can act
+// on, what a failure code means ("s.stream.error.*"); empty for success.
+const char* StreamFailureKey(int code);
 
 const char* StreamStateName(StreamState state);
 

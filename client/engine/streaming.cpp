@@ -47,6 +47,16 @@ struct StopWatch {
 
 }  // namespace
 
+AVCore::OutputStats AVCore::GetOutputStats() const {
+    OutputStats stats;
+    if (output_) {
+        stats.totalBytes = obs_output_get_total_bytes(output_);
+        stats.droppedFrames = obs_output_get_frames_dropped(output_);
+        stats.totalFrames = obs_output_get_total_frames(output_);
+    }
+    return stats;
+}
+
 void AVCore::ReleaseOutput() {
     // Disconnecting waits for a running callback; after it none can start.
     outputSignals_.reset();

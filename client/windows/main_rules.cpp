@@ -44,3 +44,30 @@ int LevelFrame(float level) {
 }
 
 }  // namespace zv::mainwin
+
+namespace zv::mainwin {
+
+namespace {
+
+void ReplaceAll(std::u16string& text, std::u16string_view token, const std::string& value) {
+    const std::u16string wide(value.begin(), value.end());  // digits only
+    for (size_t at = text.find(token); at != std::u16string::npos;
+         at = text.find(token, at + wide.size())) {
+        text.replace(at, token.size(), wide);
+    }
+}
+
+}  // namespace
+
+std::u16string WithNumber(std::u16string text, int number) {
+    ReplaceAll(text, u"%d", std::to_string(number));
+    return text;
+}
+
+std::u16string HealthText(std::u16string text, uint64_t kbitPerSecond, int dropped) {
+    ReplaceAll(text, u"{rate}", std::to_string(kbitPerSecond));
+    ReplaceAll(text, u"{dropped}", std::to_string(dropped));
+    return text;
+}
+
+}  // namespace zv::mainwin

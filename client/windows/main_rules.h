@@ -1,6 +1,7 @@
 #pragma once
 // The main window's rules that need no window: addresses, menu entries and
 // labels, the level frame.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,12 @@ std::string MicrophoneLabel(std::string_view name, std::string_view id);
 // held to the strip's frames 1 to 21 (levels below -100 dBFS are negative,
 // and a peak over full scale gives more than 1).
 int LevelFrame(float level);
+
+// A text resource with its "%d" filled with `number`.
+std::u16string WithNumber(std::u16string text, int number);
+
+// The health line from its text resource: "{rate}" becomes the sending rate
+// in kbit/s, "{dropped}" the number of dropped frames.
+std::u16string HealthText(std::u16string text, uint64_t kbitPerSecond, int dropped);
 
 }  // namespace zv::mainwin

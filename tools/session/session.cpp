@@ -82,7 +82,7 @@ public:
                                              "stopping", "stopped",    "failed"};
         std::printf("session: stream %s", kNames[static_cast<int>(status.state)]);
         if (status.state == zv::StreamState::Failed) {
-            std::printf(" (%s)", zv::StreamFailureText(status.code).c_str());
+            std::printf(" (%s, code %d)", zv::StreamFailureKey(status.code), status.code);
         }
         std::printf("\n");
         state = status.state;

@@ -239,7 +239,7 @@ TEST_F(EngineStream, NothingListeningIsReportedAsAFailedStart) {
     const int failed = WaitFor(StreamState::Failed, 5s);
     ASSERT_GE(failed, 0) << sink.Describe();
     EXPECT_EQ(sink.statuses[failed].code, OBS_OUTPUT_CONNECT_FAILED);
-    EXPECT_FALSE(zv::StreamFailureText(sink.statuses[failed].code).empty());
+    EXPECT_STREQ(zv::StreamFailureKey(sink.statuses[failed].code), "s.stream.error.connect");
     EXPECT_EQ(sink.Find(StreamState::Live, mark), -1) << sink.Describe();
     EXPECT_EQ(sink.Find(StreamState::Reconnecting, mark), -1) << sink.Describe();
     EXPECT_LT(sink.times[failed] - started, 3s);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <obs-defs.h>
 
+#include <string>
 #include <vector>
 
 namespace zv {
@@ -118,11 +119,11 @@ TEST(StreamPolicy, EveryFailureCodeHasAReason) {
     for (int code : {OBS_OUTPUT_BAD_PATH, OBS_OUTPUT_CONNECT_FAILED, OBS_OUTPUT_INVALID_STREAM,
                      OBS_OUTPUT_ERROR, OBS_OUTPUT_DISCONNECTED, OBS_OUTPUT_UNSUPPORTED,
                      OBS_OUTPUT_NO_SPACE, OBS_OUTPUT_ENCODE_ERROR, -99}) {
-        EXPECT_FALSE(StreamFailureText(code).empty()) << code;
+        EXPECT_EQ(std::string(StreamFailureKey(code)).rfind("s.stream.error.", 0), 0u) << code;
     }
-    EXPECT_NE(StreamFailureText(OBS_OUTPUT_CONNECT_FAILED),
-              StreamFailureText(OBS_OUTPUT_INVALID_STREAM));
-    EXPECT_TRUE(StreamFailureText(OBS_OUTPUT_SUCCESS).empty());
+    EXPECT_STRNE(StreamFailureKey(OBS_OUTPUT_CONNECT_FAILED),
+                 StreamFailureKey(OBS_OUTPUT_INVALID_STREAM));
+    EXPECT_STREQ(StreamFailureKey(OBS_OUTPUT_SUCCESS), "");
 }
 
 }  // namespace
