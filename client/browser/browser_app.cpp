@@ -113,6 +113,9 @@ bool BrowserApp::Initialize() {
     webkit_website_data_manager_set_tls_errors_policy(manager.get(), WEBKIT_TLS_ERRORS_POLICY_FAIL);
 
     context_.reset(webkit_web_context_new_with_website_data_manager(manager.get()));
+    // Two small pages that are only looked at: no back-forward or page cache
+    // to keep in memory.
+    webkit_web_context_set_cache_model(context_.get(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
     const char* const languages[] = {kLocale, nullptr};
     webkit_web_context_set_preferred_languages(context_.get(), languages);
 
@@ -147,7 +150,18 @@ void BrowserApp::CreateView(GtkWidget* parent, const ViewRect& rect, const std::
     auto handler = std::make_shared<WebViewHandler>(callback);
     current_ = handler;
 
-    GtkWidget* widget = webkit_web_view_new_with_context(context_.get());
+    // Every page view after the first joins the first one's web process: one
+    // process for the client's pages instead of one each.
+    GtkWidget* related = nullptr;
+    for (GtkWidget* w : windows_) {
+        if (WEBKIT_IS_WEB_VIEW(w)) {
+            related = w;
+            break;
+        }
+    }
+    GtkWidget* widget = related
+                            ? webkit_web_view_new_with_related_view(WEBKIT_WEB_VIEW(related))
+                            : webkit_web_view_new_with_context(context_.get());
     WebKitWebView* view = WEBKIT_WEB_VIEW(widget);
     ConfigureView(view);
     handler->AttachView(view);
