@@ -1,5 +1,7 @@
 #include "av_core.h"
 
+#include <thread>
+
 #include "obs_runtime.h"
 #include "output_signals.h"
 #include "output_worker.h"
@@ -22,6 +24,33 @@ AVCore* AVCore::Instance() {
 void AVCore::Release() {
     delete g_instance;
     g_instance = nullptr;
+}
+
+void AVCore::ReleaseForExit(std::chrono::milliseconds budget) {
+    AVCore* engine = g_instance;
+    if (!engine)
+        return;
+    engine->alive_.reset();
+    engine->ReleaseOutput();
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    auto allDone = [engine] {
+        for (const auto& w : engine->retiredWorkers_) {
+            if (!w->Done())
+                return false;
+        }
+        return true;
+    };
+    while (!allDone() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (allDone()) {
+        Release();
+        return;
+    }
+    ZV_TRACE("engine: an output is still connecting; left to the end of the process");
+    engine->display_.reset();
+    if (engine->micMeter_ && engine->mic_)
+        obs_volmeter_detach_source(engine->micMeter_.get());
+    g_instance = nullptr;  // deliberately not destroyed: libobs must outlive the stuck output
 }
 
 AVCore::AVCore() : runtime_(std::make_unique<ObsRuntime>()) {}

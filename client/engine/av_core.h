@@ -7,6 +7,7 @@
 // main context). Instance() and Release() have no lock and must not race.
 #include <obs.hpp>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +32,11 @@ public:
     // Destroys the engine (if any) and shuts libobs down, releasing everything
     // it created. A later Instance() starts afresh.
     static void Release();
+    // Release for the end of the process: waits at most `budget` for outputs
+    // still stuck in a connect (which gives up only after about 30 s); when
+    // one is still busy then, the engine stops drawing and is left to the
+    // process's end instead of shutting libobs down under it.
+    static void ReleaseForExit(std::chrono::milliseconds budget);
 
     // Fixes canvas (width x height at 8000/1001 fps, NV12) and audio mix
     // (44100 Hz mono), builds sources and scenes and, when previewWindow is

@@ -2,6 +2,8 @@
 
 #include <gtk/gtk.h>
 
+#include <chrono>
+
 #include "app.h"
 #include "async_task.h"
 #include "av_core.h"
@@ -24,6 +26,9 @@ constexpr const char* kLiveText = "正在直播中...";
 constexpr const char* kLiveRecordingText = "正在直播、录制中...";
 constexpr const char* kRecordOnlyText = "正在录制中(不直播!)...";
 constexpr const char16_t* kNoticeCaption = u"提示信息";
+// The process ends within 3 s of the close, also while an output is stuck in
+// a connect to a silent ingest.
+constexpr std::chrono::milliseconds kExitBudget{1000};
 
 }  // namespace
 
@@ -77,7 +82,7 @@ void MainWin::OnClose(int* allow) {
         return;
     }
     StopTimer(kLevelTimer);
-    zv::AVCore::Release();
+    zv::AVCore::ReleaseForExit(kExitBudget);
     engineReady_ = false;
     xf::PostQuit();
 }
@@ -292,7 +297,7 @@ void MainWin::OnJsKickout(const char16_t* message) {
     }
     Message(u"您已被踢出！\r\n" + reason.substr(0, 1024), u"提醒信息", xf::kBoxWarning);
     StopTimer(kLevelTimer);
-    zv::AVCore::Release();
+    zv::AVCore::ReleaseForExit(kExitBudget);
     engineReady_ = false;
     Destroy();
     xf::PostQuit();
