@@ -1,0 +1,67 @@
+#pragma once
+// The client as it is installed, run under the shared UI driver: a root of
+// its own with bin/ (program, toolkit, browser extension, package) and
+// ZvUpdator/zvupdate (a script that writes one line per start), and per run
+// a home of its own (configuration and data folders, a working folder, an
+// opener that records what the client asked the desktop to open).
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/standin.h"
+#include "support/ui_driver.h"
+
+namespace clienttest {
+
+// The root-window property a running client names its login window in.
+inline constexpr const char* kInstanceMarker = "mutex.zelvio-main.40217755918.by.tovan.reel";
+
+class ClientInstall {
+public:
+    explicit ClientInstall(bool withPackage = true);
+    ~ClientInstall();
+    ClientInstall(const ClientInstall&) = delete;
+    ClientInstall& operator=(const ClientInstall&) = delete;
+
+    const std::string& root() const { return root_; }
+    std::string executable() const { return root_ + "/bin/Zelvio"; }
+    // One line per start of the updater: "args=<count> <args...>".
+    std::vector<std::string> updaterStarts() const;
+    bool waitUpdaterStarts(size_t count, int timeoutMs = 8000) const;
+
+private:
+    std::string root_;
+};
+
+// Folders of one run of the client.
+struct ClientHome {
+    ClientHome();
+    ~ClientHome();
+    ClientHome(const ClientHome&) = delete;
+    ClientHome& operator=(const ClientHome&) = delete;
+
+    std::string root, work, config, data, opener, openerLog;
+    std::vector<std::string> opened() const;  // URIs given to the opener
+    std::string session() const;              // work/.session, empty when absent
+    bool hasSession() const;
+    void writeSession(const std::string& bytes) const;
+};
+
+struct ClientRun {
+    std::string display;
+    const zvtest::StandIn* platform = nullptr;  // null: the built-in hosts
+    std::string apiHost;                        // overrides the platform's API host
+    std::string workingFolder;                  // empty: the home's work folder
+};
+
+// Starts the installed client with its home on a display.
+std::unique_ptr<zvtest::InspectedProgram> StartClient(const ClientInstall& install,
+                                                      const ClientHome& home, const ClientRun& run);
+
+// The package's text resource (resources/package/resource.xml).
+std::string PackageText(const std::string& id);
+
+// Where screenshots go for a person to look at: <build>/test-screens/<name>.png.
+std::string ScreenshotPath(const std::string& name);
+
+}  // namespace clienttest
