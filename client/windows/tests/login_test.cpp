@@ -120,6 +120,9 @@ protected:
         input_->key(XK_Return);
         EXPECT_TRUE(zvtest::WaitFor([&] { return client_->messageBoxes().empty(); }))
             << "the message box stayed open";
+        // A person's pointer leaves the spot where the box was before it
+        // comes back to the window.
+        input_->moveTo(0, 0);
     }
 
     Json::Value LoginRequests() const {
