@@ -180,8 +180,11 @@ void AVCore::UpdateLayout() {
 }
 
 void AVCore::ShowScene(obs_scene_t* scene) {
-    if (scene)
-        obs_set_output_source(0, obs_scene_get_source(scene));
+    if (!scene)
+        return;
+    obs_source_t* source = obs_scene_get_source(scene);
+    ZV_TRACE("engine: output scene %s", obs_source_get_name(source));
+    obs_set_output_source(0, source);
 }
 
 void AVCore::ShowVideoScene() {
@@ -219,6 +222,7 @@ void AVCore::UpdateSource(obs_source_t* source, obs_data_t* settings) {
 
 void AVCore::SetCameraDevice(const char* deviceId) {
     OBSDataAutoRelease settings = obs_data_create();
+    ZV_TRACE("engine: camera %s", deviceId ? deviceId : "");
     obs_data_set_string(settings, Key("dshow_input", "video_device_id").c_str(),
                         deviceId ? deviceId : "");
     UpdateSource(camera_, settings);
@@ -226,6 +230,7 @@ void AVCore::SetCameraDevice(const char* deviceId) {
 
 void AVCore::SetMicDevice(const char* deviceId) {
     OBSDataAutoRelease settings = obs_data_create();
+    ZV_TRACE("engine: microphone %s", deviceId ? deviceId : "");
     obs_data_set_string(settings, Key("wasapi_input_capture", "device_id").c_str(),
                         deviceId ? deviceId : "");
     UpdateSource(mic_, settings);
@@ -233,18 +238,21 @@ void AVCore::SetMicDevice(const char* deviceId) {
 
 void AVCore::SetCaptureWindow(const char* window) {
     OBSDataAutoRelease settings = obs_data_create();
+    ZV_TRACE("engine: capture window %s", window ? window : "");
     obs_data_set_string(settings, Key("window_capture", "window").c_str(), window ? window : "");
     UpdateSource(window_, settings);
 }
 
 void AVCore::SetCaptureMonitor(int monitor) {
     OBSDataAutoRelease settings = obs_data_create();
+    ZV_TRACE("engine: capture monitor %d", monitor);
     obs_data_set_int(settings, Key("monitor_capture", "monitor").c_str(), monitor);
     UpdateSource(desktop_, settings);
 }
 
 void AVCore::SetMediaFile(const char* path, bool loop) {
     OBSDataAutoRelease settings = obs_data_create();
+    ZV_TRACE("engine: media file %s", path ? path : "");
     obs_data_set_bool(settings, "is_local_file", true);
     obs_data_set_string(settings, "local_file", path ? path : "");
     obs_data_set_bool(settings, "looping", loop);
@@ -262,12 +270,14 @@ void AVCore::SetLogo(const char* path, int corner, int width, int height) {
 }
 
 void AVCore::SetMergeCorner(int corner) {
+    ZV_TRACE("engine: merge corner %d", corner);
     mergeCorner_ = corner;
     UpdateLayout();
 }
 
 void AVCore::ToggleDesktopAudio() {
     desktopAudioOn_ = !desktopAudioOn_;
+    ZV_TRACE("engine: desktop sound %d", desktopAudioOn_ ? 1 : 0);
     if (!ready_)
         return;
     if (desktopAudioOn_) {
@@ -285,6 +295,7 @@ void AVCore::ToggleDesktopAudio() {
 }
 
 void AVCore::SetVolume(float deflection) {
+    ZV_TRACE("engine: volume %.2f", deflection);
     if (micFader_)
         obs_fader_set_deflection(micFader_.get(), deflection);
     if (desktopFader_)
@@ -292,6 +303,7 @@ void AVCore::SetVolume(float deflection) {
 }
 
 void AVCore::SetMuted(bool muted) {
+    ZV_TRACE("engine: muted %d", muted ? 1 : 0);
     if (mic_)
         obs_source_set_muted(mic_, muted);
     if (desktopAudio_)

@@ -1,12 +1,15 @@
 #include "platform/root_marker.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-
 #include <atomic>
 #include <memory>
 
 #include "platform/x_display.h"
+
+// clang-format off
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xlibint.h>  // the connection's resource id range; last, for its macros
+// clang-format on
 
 namespace zv {
 
@@ -58,6 +61,14 @@ bool WindowExists(Display* display, Window window) {
     return status != 0 && !gBadWindow;
 }
 
+// True when `id` lies in the range of ids the server gave this connection.
+// A killed owner leaves its marker behind, and the server hands the same
+// range to the next connection, whose own windows then reuse the old ids: a
+// window of the asking connection is never another instance's.
+bool OwnedByConnection(Display* display, Window id) {
+    return (id & ~display->resource_mask) == display->resource_base;
+}
+
 }  // namespace
 
 bool SetRootMarker(const std::string& name, XWindowId window, Display* display) {
@@ -94,7 +105,8 @@ std::optional<XWindowId> FindLiveRootMarker(const std::string& name, Display* di
     }
     // Format-32 properties come back as an array of long.
     Window window = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
-    if (window == None || !WindowExists(ref.get(), window)) {
+    if (window == None || OwnedByConnection(ref.get(), window) ||
+        !WindowExists(ref.get(), window)) {
         return std::nullopt;
     }
     return window;

@@ -48,6 +48,16 @@ TEST_F(RootMarker, LiveWindowIsFoundFromAnotherConnection) {
     XDestroyWindow(display_, w);
 }
 
+TEST_F(RootMarker, AWindowOfTheAskingConnectionIsNeverAnotherOwner) {
+    // What a killed owner's successor sees: the marker names an id that the
+    // server has since handed to the successor's own connection.
+    Window w = MakeWindow();
+    ASSERT_TRUE(zv::SetRootMarker(name_, w, display_));
+    EXPECT_FALSE(zv::FindLiveRootMarker(name_, display_));
+    EXPECT_TRUE(zv::FindLiveRootMarker(name_).has_value()) << "still live for everyone else";
+    XDestroyWindow(display_, w);
+}
+
 TEST_F(RootMarker, DestroyedWindowMakesTheMarkerStale) {
     Window w = MakeWindow();
     ASSERT_TRUE(zv::SetRootMarker(name_, w));

@@ -18,7 +18,9 @@ using XWindowId = unsigned long;
 bool SetRootMarker(const std::string& name, XWindowId window, Display* display = nullptr);
 
 // The window id of the marker when the property exists and the window it
-// names still exists; nullopt otherwise (no display, no property, stale id).
+// names still exists and belongs to another connection; nullopt otherwise (no
+// display, no property, stale id, or an id of the asking connection, which
+// the server may have handed on from a killed owner).
 std::optional<XWindowId> FindLiveRootMarker(const std::string& name, Display* display = nullptr);
 
 // Removes the marker; harmless when it does not exist.
