@@ -1,0 +1,209 @@
+#include "main_session.h"
+
+#include <X11/keysym.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/process.h"
+
+namespace clienttest {
+
+zvtest::OwnDisplay* MainSession::display_ = nullptr;
+zvtest::Ingest* MainSession::ingest_ = nullptr;
+zvtest::StandIn* MainSession::platform_ = nullptr;
+ClientInstall* MainSession::install_ = nullptr;
+
+namespace {
+
+constexpr const char* kUser = "zvtest";
+constexpr const char* kPassword = "zv-pass.123";
+
+size_t CodePoints(const std::string& utf8) {
+    size_t n = 0;
+    for (const unsigned char c : utf8) {
+        n += (c & 0xC0) != 0x80;
+    }
+    return n;
+}
+
+}  // namespace
+
+long FileBytes(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
+}
+
+void MainSession::SetUpTestSuite() {
+    display_ = new zvtest::OwnDisplay();
+    if (display_->problem().empty()) {
+        ingest_ = new zvtest::Ingest();
+        platform_ = new zvtest::StandIn({.rtmpPort = ingest_->Port()});
+        install_ = new ClientInstall();
+    }
+}
+
+void MainSession::TearDownTestSuite() {
+    delete install_;
+    delete platform_;
+    delete ingest_;
+    delete display_;
+    install_ = nullptr;
+    platform_ = nullptr;
+    ingest_ = nullptr;
+    display_ = nullptr;
+}
+
+void MainSession::SetUp() {
+    if (!display_->problem().empty()) {
+        GTEST_SKIP() << display_->problem();
+    }
+    platform_->Control("reset");
+    if (!ingest_->Running()) {
+        ingest_->Start();
+    }
+    input_ = std::make_unique<zvtest::XInput>(display_->name());
+    ASSERT_TRUE(input_->ok());
+    home_ = std::make_unique<ClientHome>();
+}
+
+void MainSession::TearDown() {
+    client_.reset();
+}
+
+void MainSession::SignIn(const Json::Value& account) {
+    if (!account.isNull()) {
+        platform_->Control("account", account);
+    }
+    // Each test is a fresh desktop session: the marker of the previous
+    // test's client (it is never removed) must not decide this one.
+    ASSERT_TRUE(zvtest::SetRootWindowProperty(display_->name(), kInstanceMarker, 0));
+    client_ = StartClient(*install_, *home_, {.display = display_->name(), .platform = platform_});
+    ASSERT_TRUE(client_->waitShown("w.login", 20000)) << client_->log();
+    const std::string user = account.isMember("username") ? account["username"].asString() : kUser;
+    const std::string password =
+        account.isMember("password") ? account["password"].asString() : kPassword;
+    for (const auto& [field, text] : {std::pair{"r.name", user}, std::pair{"r.pass", password}}) {
+        const auto at = zvtest::Centre(client_->control("w.login", field));
+        input_->click(at.x, at.y);
+        input_->key(XK_End);
+        for (size_t n = CodePoints(client_->control("w.login", field)["text"].asString()); n > 0;
+             --n) {
+            input_->key(XK_BackSpace);
+        }
+        input_->type(text);
+        ASSERT_TRUE(zvtest::WaitFor([&] {
+            return CodePoints(client_->control("w.login", field)["text"].asString()) ==
+                   CodePoints(text);
+        })) << field;
+    }
+    const auto login = zvtest::Centre(client_->control("w.login", "b.login"));
+    input_->click(login.x, login.y);
+    ASSERT_TRUE(client_->waitShown("w.main", 30000)) << "the main window did not come up:\n"
+                                                     << client_->log();
+}
+
+Json::Value MainSession::Control(const std::string& name) const {
+    return client_->control("w.main", name);
+}
+
+void MainSession::Click(const std::string& name) {
+    const Json::Value c = Control(name);
+    ASSERT_FALSE(c.isNull()) << name << " is not in the main window";
+    ASSERT_TRUE(c["visible"].asBool()) << name << " is hidden";
+    const auto p = zvtest::Centre(c);
+    input_->click(p.x, p.y);
+}
+
+bool MainSession::WaitText(const std::string& name, const std::string& text, int timeoutMs) const {
+    return zvtest::WaitFor([&] { return Text(name) == text; }, timeoutMs);
+}
+
+bool MainSession::WaitEnabled(const std::string& name, int timeoutMs) const {
+    return zvtest::WaitFor([&] { return Control(name)["enabled"].asBool(); }, timeoutMs);
+}
+
+Json::Value MainSession::Box(int timeoutMs) const {
+    const Json::Value box = client_->waitMessageBox(timeoutMs);
+    EXPECT_FALSE(box.isNull()) << "no message box:\n" << client_->log();
+    return box;
+}
+
+void MainSession::Answer(bool ok) {
+    input_->key(ok ? XK_Return : XK_Escape);
+    EXPECT_TRUE(zvtest::WaitFor([&] {
+        return !client_->running() || client_->messageBoxes().empty();
+    })) << "the message box stayed open";
+    // The window manager takes the box's frame down a moment after the
+    // client has hidden it; a click before that lands on the frame.
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    input_->moveTo(0, 0);
+}
+
+std::string MainSession::WaitTrace(const std::string& prefix, size_t since, int timeoutMs) const {
+    std::string found;
+    zvtest::WaitFor(
+        [&] {
+            const auto lines = client_->errorLines();
+            for (size_t i = since; i < lines.size(); ++i) {
+                if (lines[i].rfind(prefix, 0) == 0) {
+                    found = lines[i];
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+Json::Value MainSession::RoomRequests(const std::string& path) const {
+    Json::Value filter;
+    filter["path"] = path;
+    return platform_->Requests(filter);
+}
+
+bool MainSession::WaitRoomRequests(const std::string& path, size_t count, int timeoutMs) const {
+    return zvtest::WaitFor([&] { return RoomRequests(path).size() >= count; }, timeoutMs);
+}
+
+void MainSession::Script(const std::string& path, const Json::Value& reply) {
+    Json::Value s = reply;
+    s["path"] = path;
+    s["role"] = "route";
+    platform_->Control("script", s);
+}
+
+Json::Value StreamOf(const Json::Value& probe, const std::string& type) {
+    for (const auto& s : probe["streams"]) {
+        if (s["codec_type"].asString() == type) {
+            return s;
+        }
+    }
+    return Json::Value();
+}
+
+std::string WaitRecording(const zvtest::Ingest& ingest, const std::string& app, long bytes,
+                          int timeoutMs) {
+    std::string newest;
+    zvtest::WaitFor(
+        [&] {
+            newest.clear();
+            timespec latest{};
+            for (const auto& f : ingest.Recordings(app)) {
+                struct stat st {};
+                if (stat(f.c_str(), &st) == 0 &&
+                    (newest.empty() || st.st_mtim.tv_sec > latest.tv_sec ||
+                     (st.st_mtim.tv_sec == latest.tv_sec && st.st_mtim.tv_nsec > latest.tv_nsec))) {
+                    newest = f;
+                    latest = st.st_mtim;
+                }
+            }
+            return !newest.empty() && FileBytes(newest) > bytes;
+        },
+        timeoutMs);
+    return !newest.empty() && FileBytes(newest) > bytes ? newest : std::string();
+}
+
+}  // namespace clienttest
