@@ -1,4 +1,6 @@
 // Sources, scenes and their layout.
+#include <atomic>
+#include <cmath>
 #include <string>
 
 #include "av_core.h"
@@ -9,6 +11,10 @@
 
 namespace zv {
 namespace {
+
+// This libobs meters a muted source as if it were not muted; the level
+// display shows what is sent, so a muted reading counts as silence.
+std::atomic<bool> gSoundMuted{false};
 
 OBSSourceAutoRelease CreateSource(const char* designId, const char* name,
                                   obs_data_t* settings = nullptr) {
@@ -63,7 +69,8 @@ void MeterCallback(void* param, const float magnitude[MAX_AUDIO_CHANNELS],
         magnitude[2], peak[2], inputPeak[2], magnitude[3], peak[3], inputPeak[3], magnitude[4],
         peak[4], inputPeak[4], magnitude[5], peak[5], inputPeak[5], magnitude[6], peak[6],
         inputPeak[6], magnitude[7], peak[7], inputPeak[7]);
-    ApplyMeterPeak(type == 0 ? MeterKind::Microphone : MeterKind::Desktop, peak[0]);
+    const float heard = gSoundMuted.load(std::memory_order_relaxed) ? -INFINITY : peak[0];
+    ApplyMeterPeak(type == 0 ? MeterKind::Microphone : MeterKind::Desktop, heard);
 }
 
 }  // namespace
@@ -304,6 +311,7 @@ void AVCore::SetVolume(float deflection) {
 
 void AVCore::SetMuted(bool muted) {
     ZV_TRACE("engine: muted %d", muted ? 1 : 0);
+    gSoundMuted.store(muted, std::memory_order_relaxed);
     if (mic_)
         obs_source_set_muted(mic_, muted);
     if (desktopAudio_)

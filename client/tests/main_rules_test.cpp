@@ -29,6 +29,11 @@ TEST(MainRules, RecordAddressReplacesTheFirstLiveOnly) {
 TEST(MainRules, LabelsAndSentinels) {
     EXPECT_EQ(EntryLabel("Terminal:0x1a00007\r\nxterm"), "Terminal");
     EXPECT_EQ(EntryLabel("no colon"), "no colon");
+    // Window capture's own form: the title, also when it holds a ':'.
+    EXPECT_EQ(EntryLabel("6291685\r\nZelvio 直播助手\r\nZelvio"), "Zelvio 直播助手");
+    EXPECT_EQ(EntryLabel("77\r\nvim: notes.txt\r\nxterm"), "vim: notes.txt");
+    EXPECT_EQ(EntryLabel("77\r\n\r\nxterm"), "");
+    EXPECT_EQ(EntryLabel("77\r\ntitle only"), "title only");
     EXPECT_EQ(EntryLabel(":leading"), "");
     EXPECT_EQ(EntryLabel(kWholeDesktopEntry), "整个桌面");
     EXPECT_EQ(EntryLabel(kCameraOffEntry), "禁用视频");

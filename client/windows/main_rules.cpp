@@ -25,6 +25,16 @@ std::string RecordAddress(std::string_view pushAddress) {
 }
 
 std::string EntryLabel(std::string_view entry) {
+    // Window capture here names a window "<xid>\r\n<title>\r\n<class>": a
+    // person picks it by its title. Other entries carry their label up to
+    // the first ':'.
+    constexpr std::string_view kBreak = "\r\n";
+    const size_t first = entry.find(kBreak);
+    if (first != std::string_view::npos &&
+        entry.substr(0, first).find(':') == std::string_view::npos) {
+        const std::string_view rest = entry.substr(first + kBreak.size());
+        return std::string(rest.substr(0, rest.find(kBreak)));
+    }
     return std::string(entry.substr(0, entry.find(':')));
 }
 

@@ -54,7 +54,9 @@ void MainWin::OnCreate() {
     record_ = Query("c.record");
     recordOnly_ = Query("c.recordonly");
 
-    Query("l.version").SetText(zv::Utf8ToUtf16("V" + zv::ReadInstalledVersion()));
+    // A copy that was never installed by the updater has no version to show.
+    const std::string version = zv::ReadInstalledVersion();
+    Query("l.version").SetText(version.empty() ? u"" : zv::Utf8ToUtf16("V" + version));
     const bool allowRecord = AllowRecord();
     Query("l.record").SetVisible(allowRecord);
     Query("l.recordonly").SetVisible(allowRecord);

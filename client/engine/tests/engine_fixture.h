@@ -9,6 +9,7 @@
 
 #include "av_core.h"
 #include "support/process.h"
+#include "support/pulse_server.h"
 
 namespace zvtest {
 
@@ -22,26 +23,6 @@ std::string MakeClip(const std::string& folder, const std::string& name, double 
 // A solid-colour PNG (colour as ffmpeg names it, e.g. "0xFF00FF").
 std::string MakePicture(const std::string& folder, const std::string& name, int width, int height,
                         const std::string& colour);
-
-// A private PulseAudio server with one null sink (its monitor is the default
-// source) and one null source "zvmic" (a microphone to list), reached through PULSE_SERVER. Start
-// it before AVCore::Instance(): the pulse sources do not pick up a server that appears later.
-// Throws when the server does not come up.
-class PulseServer {
-public:
-    PulseServer();
-    ~PulseServer();
-    PulseServer(const PulseServer&) = delete;
-    PulseServer& operator=(const PulseServer&) = delete;
-    const std::string& Address() const { return address_; }
-    // Plays a media file's sound into the null sink (blocks for its length).
-    bool Play(const std::string& file);
-
-private:
-    std::string folder_;
-    std::string address_;
-    ChildProcess process_;
-};
 
 class RecordingSink : public zv::AVCoreEvent {
 public:

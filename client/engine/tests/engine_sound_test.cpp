@@ -92,9 +92,22 @@ TEST_F(EngineSound, MetersFollowThePlayedSoundAndSilence) {
     EXPECT_TRUE(zv::RunLoopUntil([] { return zv::MixedLevel() == 0.0f; }, 3s)) << zv::MixedLevel();
 }
 
+TEST_F(EngineSound, MutedSoundShowsNoLevelAndUnmutedComesBack) {
+    // libobs meters a muted source as if it were not; the levels follow the
+    // mute all the same (the source's own mute is checked in
+    // engine_scene_test).
+    core->SetVolume(1.0f);
+    core->SetMuted(true);
+    const Heard muted = PlayAndListen();
+    core->SetMuted(false);
+    EXPECT_EQ(muted.mic, 0.0f);
+    EXPECT_EQ(muted.desktop, 0.0f);
+    EXPECT_EQ(muted.mixed, 0.0f);
+    EXPECT_GT(PlayAndListen().mixed, 0.6f);
+}
+
 TEST_F(EngineSound, VolumeReachesBothMeters) {
-    // libobs meters measure before muting (mute is checked on the sources
-    // in engine_scene_test); the fader's volume is measured.
+    // The fader's volume is measured.
     core->SetMuted(false);
     core->SetVolume(1.0f);
     const Heard full = PlayAndListen();

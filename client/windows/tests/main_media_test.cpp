@@ -7,17 +7,39 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "main_session.h"
 #include "support/process.h"
+#include "support/pulse_server.h"
 
 namespace {
 
+using clienttest::PackageText;
 using clienttest::ScreenshotPath;
 
 class MainMedia : public clienttest::MainSession {
 protected:
+    // Sound for the client's microphone and desktop meters: both hear what
+    // is played into the private server's sink.
+    static void SetUpTestSuite() {
+        MainSession::SetUpTestSuite();
+        try {
+            pulse_ = new zvtest::PulseServer();
+        } catch (const std::exception& e) {
+            pulseProblem_ = e.what();
+        }
+    }
+    static void TearDownTestSuite() {
+        delete pulse_;
+        pulse_ = nullptr;
+        MainSession::TearDownTestSuite();
+    }
+    static zvtest::PulseServer* pulse_;
+    static std::string pulseProblem_;
+
     // The open popup menu, waited for; null on time-out.
     Json::Value Menu() const {
         Json::Value menu;
@@ -66,6 +88,11 @@ protected:
 
     // The source buttons' frames: 1/2 for the chosen one, 4/5 for the rest.
     void ExpectChosenSource(const std::string& chosen) {
+        // The inspection record follows the window within a few ticks.
+        zvtest::WaitFor([&] {
+            return Control(chosen)["images"][0].asInt() == 1 &&
+                   Control("btn.setup.app")["enabled"].asBool() == (chosen == "btn.push.app");
+        });
         for (const char* b : {"btn.push.video", "btn.push.app", "btn.push.merge", "btn.push.vod"}) {
             SCOPED_TRACE(b);
             const Json::Value images = Control(b)["images"];
@@ -79,6 +106,9 @@ protected:
     // The level display's frame (image slot 5 of the slider).
     int LevelFrame() const { return Control("slider.mic")["images"][4].asInt(); }
 };
+
+zvtest::PulseServer* MainMedia::pulse_ = nullptr;
+std::string MainMedia::pulseProblem_;
 
 TEST_F(MainMedia, SourceButtonsSwitchTheOutputSceneAndTheirLooks) {
     ASSERT_NO_FATAL_FAILURE(SignIn());
@@ -113,22 +143,29 @@ TEST_F(MainMedia, AChosenVideoFileLoopsOnTheMediaSceneAndItsSoundMovesTheLevel) 
     EXPECT_FALSE(WaitTrace("engine: output scene vod", since).empty());
     ExpectChosenSource("btn.push.vod");
 
-    // The tone of the clip moves the level past silence, also after the clip
-    // has looped once.
-    int loudest = 0;
-    zvtest::WaitFor(
-        [&] {
-            loudest = std::max(loudest, LevelFrame());
-            return false;
-        },
-        4500);
+    // The clip's tone played on the desktop moves the level past silence;
+    // muted, the level shows nothing.
+    ASSERT_NE(pulse_, nullptr) << pulseProblem_;
+    const auto loudestWhilePlaying = [&] {
+        int loudest = 0;
+        std::thread player([&] { pulse_->Play(clip); });
+        zvtest::WaitFor(
+            [&] {
+                loudest = std::max(loudest, LevelFrame());
+                return false;
+            },
+            2500);
+        player.join();
+        return loudest;
+    };
+    const int loudest = loudestWhilePlaying();
     EXPECT_GT(loudest, 5) << "the level display stayed at frame " << loudest;
     EXPECT_LE(loudest, 21);
 
     ClickAndTrace("c.mute", "engine: muted 1");
-    EXPECT_FALSE(Checked("c.mute"));
-    EXPECT_TRUE(zvtest::WaitFor([&] { return LevelFrame() == 1; }, 3000))
-        << "muted sound shows no level: " << LevelFrame();
+    EXPECT_TRUE(zvtest::WaitFor([&] { return !Checked("c.mute") && LevelFrame() == 1; }))
+        << "muted: " << Checked("c.mute") << " " << LevelFrame();
+    EXPECT_LE(loudestWhilePlaying(), 1) << "muted sound shows no level";
     ClickAndTrace("c.mute", "engine: muted 0");
 
     // The volume follows the slider.
@@ -137,10 +174,17 @@ TEST_F(MainMedia, AChosenVideoFileLoopsOnTheMediaSceneAndItsSoundMovesTheLevel) 
     const int x0 = slider["x"].asInt(), w = slider["width"].asInt();
     const size_t beforeDrag = TraceCount();
     input_->drag(x0 + w * 85 / 100, y, x0 + w * 30 / 100, y);
-    const std::string volume = WaitTrace("engine: volume ", beforeDrag);
-    ASSERT_FALSE(volume.empty());
-    EXPECT_LT(std::stod(volume.substr(std::string("engine: volume ").size())), 0.6);
-    EXPECT_LT(Control("slider.mic")["percent"].asDouble(), 0.6);
+    ASSERT_FALSE(WaitTrace("engine: volume ", beforeDrag).empty());
+    EXPECT_TRUE(zvtest::WaitFor([&] { return Control("slider.mic")["percent"].asDouble() < 0.6; }))
+        << Control("slider.mic")["percent"].asDouble();
+    // The engine has the slider's last value.
+    std::string last;
+    for (const auto& line : client_->errorLines()) {
+        if (line.rfind("engine: volume ", 0) == 0) {
+            last = line.substr(std::string("engine: volume ").size());
+        }
+    }
+    EXPECT_NEAR(std::stod(last), Control("slider.mic")["percent"].asDouble(), 0.011);
     zvtest::RemoveTree(folder);
 }
 
@@ -183,7 +227,16 @@ TEST_F(MainMedia, TheMenusOfferTheirFixedEntriesAndApplyTheChoice) {
     const std::string window = menu["items"][1]["text"].asString();
     since = TraceCount();
     Choose(menu["items"][1]);
-    EXPECT_NE(WaitTrace("engine: capture window ", since).find(window), std::string::npos);
+    // Trace lines end at the entry's first line break: its window id.
+    const std::string chosen = WaitTrace("engine: capture window ", since);
+    EXPECT_GT(chosen.size(), std::string("engine: capture window ").size()) << chosen;
+    EXPECT_EQ(window.find('\n'), std::string::npos) << "a window is listed by its title";
+    bool mainWindowListed = false;
+    for (const auto& item : menu["items"]) {
+        mainWindowListed = mainWindowListed || item["text"].asString() == PackageText("s.title");
+    }
+    EXPECT_TRUE(mainWindowListed) << "the main window is on the desktop by its title\n"
+                                  << menu.toStyledString();
     Click("btn.setup.app");
     menu = Menu();
     EXPECT_TRUE(menu["items"][1]["checked"].asBool());
@@ -225,6 +278,18 @@ TEST_F(MainMedia, TheSplitFoldsThePagesAwayAndBackWithTheRightEdgeKept) {
         EXPECT_EQ(Visible("l.media"), width == 920);
         input_->moveTo(0, 0);
     }
+}
+
+TEST_F(MainMedia, TheVersionShowsOnlyWhenOneIsInstalled) {
+    ASSERT_NO_FATAL_FAILURE(SignIn());
+    EXPECT_EQ(Text("l.version"), "") << "a copy the updater never installed";
+    client_.reset();
+
+    home_ = std::make_unique<clienttest::ClientHome>();
+    std::filesystem::create_directories(home_->config + "/Zelvio");
+    std::ofstream(home_->config + "/Zelvio/registry.ini") << "[Software\\Zelvio]\nVersion=2.3.1\n";
+    ASSERT_NO_FATAL_FAILURE(SignIn());
+    EXPECT_EQ(Text("l.version"), "V2.3.1");
 }
 
 TEST_F(MainMedia, TheTabsAndTheWindowIdleAndLive) {
