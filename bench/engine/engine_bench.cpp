@@ -5,8 +5,10 @@
 //                            preview draws
 //   start to first media     AVCore::StartStreaming() until the ingest's
 //                            recording holds the first coded audio/video packet
+//   PSS while streaming      the process's proportional set size at the end
 #include <gtk/gtk.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include "flv_scan.h"
 #include "platform/gtk_init.h"
 #include "platform/main_loop.h"
+#include "support/proc_tree.h"
 #include "support/process.h"
 #include "support/standin.h"
 
@@ -107,6 +110,7 @@ int main(int argc, char** argv) {
     zv::RunLoopFor(std::chrono::seconds(streamSeconds));
     const double cpu =
         (CpuSeconds() - cpu0) / std::chrono::duration<double>(Clock::now() - w0).count();
+    const long pss = zvtest::ProcessPssKiB(getpid());
     const bool live = sink.state == zv::StreamState::Live;
     core->StopStreaming();
     zv::RunLoopUntil([&] { return sink.state == zv::StreamState::Stopped; },
@@ -125,6 +129,7 @@ int main(int argc, char** argv) {
     }
     std::printf("CPU while streaming with preview:  %8.2f CPU-s/s over %d s%s\n", cpu,
                 streamSeconds, live ? "" : " (stream was not live!)");
+    std::printf("PSS while streaming:               %8ld KiB\n", pss);
     if (!std::getenv("ZV_KEEP_TEST_FILES"))
         zvtest::RemoveTree(folder);
     return live && firstMedia != Clock::time_point{} ? 0 : 1;

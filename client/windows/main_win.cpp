@@ -324,10 +324,15 @@ void MainWin::OnRawSize(xfWidget& control) {
     }
     requested = true;
     const zv::LoginReply reply = App::Instance().Record().Reply();
+    const std::string& url = chat ? reply.chatUrl : reply.giftUrl;
+    if (url.empty()) {
+        // No page for this room: no view, and no web process kept for it.
+        ZV_TRACE("MainWin: no %s page address; no view", chat ? "chat" : "gift");
+        return;
+    }
     const xf::Rect r = control.GetRect();
     // Only the chat page reports to the window.
-    browser->CreateView(area, {0, 0, r.Width(), r.Height()}, chat ? reply.chatUrl : reply.giftUrl,
-                        chat ? this : nullptr);
+    browser->CreateView(area, {0, 0, r.Width(), r.Height()}, url, chat ? this : nullptr);
 }
 
 void MainWin::OnBrowserCreated(GtkWidget* window) {

@@ -1,5 +1,7 @@
 #include "client_harness.h"
 
+#include <X11/keysym.h>
+
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -132,9 +134,14 @@ std::unique_ptr<zvtest::InspectedProgram> StartClient(const ClientInstall& insta
     zvtest::ProgramOptions o;
     o.argv = {install.executable()};
     o.workingFolder = run.workingFolder.empty() ? home.work : run.workingFolder;
-    o.env = {{"DISPLAY", run.display},       {"XDG_CONFIG_HOME", home.config},
-             {"XDG_DATA_HOME", home.data},   {"XDG_CACHE_HOME", home.root + "/cache"},
-             {"ZELVIO_OPENER", home.opener}, {"ZELVIO_TRACE", "1"}};
+    o.env = {{"DISPLAY", run.display},
+             {"XDG_CONFIG_HOME", home.config},
+             {"XDG_DATA_HOME", home.data},
+             {"XDG_CACHE_HOME", home.root + "/cache"},
+             {"ZELVIO_OPENER", home.opener}};
+    if (run.trace) {
+        o.env.emplace_back("ZELVIO_TRACE", "1");
+    }
     if (run.platform) {
         o.env.emplace_back("ZELVIO_API_HOST", run.platform->ApiHost());
         o.env.emplace_back("ZELVIO_ROUTE_HOST", run.platform->RouteHost());
@@ -144,6 +151,47 @@ std::unique_ptr<zvtest::InspectedProgram> StartClient(const ClientInstall& insta
         o.env.emplace_back("ZELVIO_API_HOST", run.apiHost);
     }
     return std::make_unique<zvtest::InspectedProgram>(o);
+}
+
+namespace {
+
+size_t CodePoints(const std::string& utf8) {
+    size_t n = 0;
+    for (const unsigned char c : utf8) {
+        n += (c & 0xC0) != 0x80;
+    }
+    return n;
+}
+
+}  // namespace
+
+bool TypeInto(zvtest::InspectedProgram& client, zvtest::XInput& input, const std::string& window,
+              const std::string& field, const std::string& text) {
+    const auto at = zvtest::Centre(client.control(window, field));
+    input.click(at.x, at.y);
+    input.key(XK_End);
+    for (size_t n = CodePoints(client.control(window, field)["text"].asString()); n > 0; --n) {
+        input.key(XK_BackSpace);
+    }
+    input.type(text);
+    // A password edit shows one bullet a character.
+    return zvtest::WaitFor([&] {
+        return CodePoints(client.control(window, field)["text"].asString()) == CodePoints(text);
+    });
+}
+
+std::string SignIn(zvtest::InspectedProgram& client, zvtest::XInput& input, const std::string& user,
+                   const std::string& password, int timeoutMs) {
+    if (!TypeInto(client, input, "w.login", "r.name", user) ||
+        !TypeInto(client, input, "w.login", "r.pass", password)) {
+        return "the login fields did not take the typed text:\n" + client.log();
+    }
+    const auto login = zvtest::Centre(client.control("w.login", "b.login"));
+    input.click(login.x, login.y);
+    if (!client.waitShown("w.main", timeoutMs)) {
+        return "the main window did not come up:\n" + client.log();
+    }
+    return {};
 }
 
 std::string PackageText(const std::string& id) {

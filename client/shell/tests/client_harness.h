@@ -52,11 +52,23 @@ struct ClientRun {
     const zvtest::StandIn* platform = nullptr;  // null: the built-in hosts
     std::string apiHost;                        // overrides the platform's API host
     std::string workingFolder;                  // empty: the home's work folder
+    bool trace = true;                          // ZELVIO_TRACE (off for measurements)
 };
 
 // Starts the installed client with its home on a display.
 std::unique_ptr<zvtest::InspectedProgram> StartClient(const ClientInstall& install,
                                                       const ClientHome& home, const ClientRun& run);
+
+// Replaces the text of an edit by typing, as a person would: a click into
+// it, End, a backspace per character, the text. False when the edit did not
+// end up holding as many characters as typed.
+bool TypeInto(zvtest::InspectedProgram& client, zvtest::XInput& input, const std::string& window,
+              const std::string& field, const std::string& text);
+
+// Signs in through the login window that is on screen and waits for the main
+// window; empty when it came up, else what went wrong (with the client's log).
+std::string SignIn(zvtest::InspectedProgram& client, zvtest::XInput& input, const std::string& user,
+                   const std::string& password, int timeoutMs = 30000);
 
 // The package's text resource (resources/package/resource.xml).
 std::string PackageText(const std::string& id);

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "main_session.h"
+#include "support/proc_tree.h"
 #include "support/process.h"
 #include "support/pulse_server.h"
 
@@ -290,6 +291,25 @@ TEST_F(MainMedia, TheVersionShowsOnlyWhenOneIsInstalled) {
     std::ofstream(home_->config + "/Zelvio/registry.ini") << "[Software\\Zelvio]\nVersion=2.3.1\n";
     ASSERT_NO_FATAL_FAILURE(SignIn());
     EXPECT_EQ(Text("l.version"), "V2.3.1");
+}
+
+TEST_F(MainMedia, ARoomWithoutPageAddressesGetsNoPageViews) {
+    Json::Value account;
+    account["username"] = "zvtest";
+    account["password"] = "zv-pass.123";
+    account["dataresult"]["chaturl"] = Json::Value();
+    account["dataresult"]["gifturl"] = Json::Value();
+    const size_t since = 0;
+    ASSERT_NO_FATAL_FAILURE(SignIn(account));
+    EXPECT_FALSE(WaitTrace("MainWin: no chat page address", since).empty());
+    Click("b.giftlist");  // the gift page's area is laid out when its tab shows
+    EXPECT_FALSE(WaitTrace("MainWin: no gift page address", since).empty());
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    for (const pid_t pid : zvtest::ProcessTree(client_->pid())) {
+        EXPECT_NE(zvtest::ProcessName(pid).rfind("WebKitWebProc", 0), 0u)
+            << "a web process runs without a page";
+    }
+    EXPECT_TRUE(client_->running());
 }
 
 TEST_F(MainMedia, TheTabsAndTheWindowIdleAndLive) {

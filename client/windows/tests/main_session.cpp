@@ -20,14 +20,6 @@ namespace {
 constexpr const char* kUser = "zvtest";
 constexpr const char* kPassword = "zv-pass.123";
 
-size_t CodePoints(const std::string& utf8) {
-    size_t n = 0;
-    for (const unsigned char c : utf8) {
-        n += (c & 0xC0) != 0x80;
-    }
-    return n;
-}
-
 }  // namespace
 
 long FileBytes(const std::string& path) {
@@ -84,24 +76,8 @@ void MainSession::SignIn(const Json::Value& account) {
     const std::string user = account.isMember("username") ? account["username"].asString() : kUser;
     const std::string password =
         account.isMember("password") ? account["password"].asString() : kPassword;
-    for (const auto& [field, text] : {std::pair{"r.name", user}, std::pair{"r.pass", password}}) {
-        const auto at = zvtest::Centre(client_->control("w.login", field));
-        input_->click(at.x, at.y);
-        input_->key(XK_End);
-        for (size_t n = CodePoints(client_->control("w.login", field)["text"].asString()); n > 0;
-             --n) {
-            input_->key(XK_BackSpace);
-        }
-        input_->type(text);
-        ASSERT_TRUE(zvtest::WaitFor([&] {
-            return CodePoints(client_->control("w.login", field)["text"].asString()) ==
-                   CodePoints(text);
-        })) << field;
-    }
-    const auto login = zvtest::Centre(client_->control("w.login", "b.login"));
-    input_->click(login.x, login.y);
-    ASSERT_TRUE(client_->waitShown("w.main", 30000)) << "the main window did not come up:\n"
-                                                     << client_->log();
+    const std::string problem = clienttest::SignIn(*client_, *input_, user, password);
+    ASSERT_TRUE(problem.empty()) << problem;
 }
 
 Json::Value MainSession::Control(const std::string& name) const {

@@ -1,0 +1,27 @@
+#pragma once
+// A process and everything it started, read from /proc: for the figures of
+// a program that spreads over helper processes (the web pages' processes).
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace zvtest {
+
+// `root` and its descendants that are alive now (root first).
+std::vector<pid_t> ProcessTree(pid_t root);
+
+// The command name of a process (/proc/PID/comm); empty when it is gone.
+std::string ProcessName(pid_t pid);
+
+// User + system CPU seconds a process has used so far; 0 when it is gone.
+double ProcessCpuSeconds(pid_t pid);
+
+// Proportional set size of a process in KiB (smaps_rollup); 0 when gone.
+long ProcessPssKiB(pid_t pid);
+
+// Sums over a tree taken now.
+double TreeCpuSeconds(pid_t root);
+long TreePssKiB(pid_t root);
+
+}  // namespace zvtest
