@@ -241,7 +241,7 @@ int main(int argc, char** argv) {
         Row("client without pages: PSS while live", barePss, "MiB", 1);
         Row("sign-in click to main window (typing incl.)",
             Of(withPages, [](const Figures& f) { return f.signInMs; }), "ms", 0);
-        Row("live click to \"正在直播中...\"",
+        Row("live click to the live status",
             Of(withPages, [](const Figures& f) { return f.liveMs; }), "ms", 0);
         std::printf("  tree with pages:    %s\n", withPages.back().tree.c_str());
         std::printf("  tree without pages: %s\n", withoutPages.back().tree.c_str());
