@@ -260,6 +260,12 @@ void MainWin::OnWebapiEvent(const std::string& action, bool ok, const std::strin
     ZV_TRACE("MainWin::OnWebapiEvent: action=%s, ok=%d, msg=%s", action.c_str(), ok ? 1 : 0,
              message.c_str());
     if (action == "geturl") {
+        // The switch may have been turned off while the platform answered:
+        // the answer acts on the switches as they are now.
+        if (!(recordOnlyRequest_ ? recordOnly_ : online_).GetCheck()) {
+            ZV_TRACE("MainWin: push address for a switch that is off; not started");
+            return;
+        }
         if (ok) {
             StartStream(message);
         } else {

@@ -4,8 +4,10 @@
 // missing or goes away while live, the audience count, kick-out and closing.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <regex>
 #include <set>
+#include <thread>
 
 #include "main_session.h"
 #include "support/process.h"
@@ -143,6 +145,30 @@ TEST_F(MainLive, AStreamThatCannotStartSaysWhyAndTurnsTheSwitchOff) {
         EXPECT_FALSE(Visible("l.health"));
     }
     EXPECT_TRUE(client_->running());
+}
+
+TEST_F(MainLive, AnAddressThatArrivesAfterTheSwitchWasTurnedOffStartsNothing) {
+    ASSERT_NO_FATAL_FAILURE(SignIn());
+    Json::Value slow;
+    slow["delay"] = 2.0;
+    slow["json"]["result"] = true;
+    slow["json"]["url"] = ingest_->PushUrl("live", "late");
+    Script("/room/geturl", slow);
+    const size_t before = ingest_->Recordings("live").size();
+    Toggle("c.online");
+    EXPECT_TRUE(zvtest::WaitFor([&] { return !Control("c.online")["enabled"].asBool(); }, 2000))
+        << "a click locks the switches";
+    // Off again before the answer, past the lock and the double-click time.
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    Toggle("c.online");
+    EXPECT_TRUE(zvtest::WaitFor([&] { return !Checked("c.online"); }));
+    ASSERT_TRUE(WaitRoomRequests("/room/geturl", 1));
+    EXPECT_FALSE(WaitTrace("MainWin: push address for a switch that is off", 0).empty());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_FALSE(Checked("c.online"));
+    EXPECT_EQ(Text("l.status"), "");
+    EXPECT_TRUE(client_->messageBoxes().empty());
+    EXPECT_EQ(ingest_->Recordings("live").size(), before) << "nothing was sent";
 }
 
 TEST_F(MainLive, AnIngestThatGoesAwayWhileLiveIsReconnectedTo) {
