@@ -53,13 +53,14 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/zv-platform-XXXXXX")
 standin_pid=""
 ingest_pid=""
 client_pid=""
+audience_pid=""
 
 stop_all() {
     local pid
-    for pid in $client_pid $standin_pid $ingest_pid; do
+    for pid in $audience_pid $client_pid $standin_pid $ingest_pid; do
         kill -TERM "$pid" 2>/dev/null || true
     done
-    for pid in $client_pid $standin_pid $ingest_pid; do
+    for pid in $audience_pid $client_pid $standin_pid $ingest_pid; do
         # Our own children: wait reaps them. A server that ignores TERM for
         # 5 s is killed.
         for _ in $(seq 1 50); do
@@ -71,7 +72,7 @@ stop_all() {
         wait "$pid" 2>/dev/null || true
     done
     [ "$mode" = serve ] && echo "run.sh: platform stopped"
-    standin_pid="" ingest_pid="" client_pid=""
+    standin_pid="" ingest_pid="" client_pid="" audience_pid=""
     if [ -n "${ZV_KEEP_TEST_FILES:-}" ]; then
         echo "run.sh: files kept in $work"
     else
@@ -140,6 +141,18 @@ print("  control       POST http://127.0.0.1:%d/_control/<command> (see tools/st
 client_bin=${ZV_CLIENT_BIN:-$root/build/dist/bin/Zelvio}
 if [ "$mode" = serve ]; then
     describe
+    # An audience that comes and goes: the chat page reports a new online
+    # count every few seconds, so the main window's viewer count moves.
+    (
+        count=12
+        while sleep 4; do
+            count=$((count + RANDOM % 9 - 3))
+            [ $count -lt 0 ] && count=0
+            curl -s -o /dev/null -X POST -d "{\"count\": $count}" "$API/_control/online" || true
+        done
+    ) &
+    audience_pid=$!
+    echo "  audience      the room's online count changes every 4 s"
     if [ "$client" = 1 ] && [ -n "${DISPLAY:-}" ] && [ -x "$client_bin" ]; then
         # The client remembers the last user name in ".session" of its
         # working folder: give it one that outlives this run.

@@ -146,6 +146,46 @@ TEST_F(Native, RemovedControlsTakeTheirNativeWidgetsAlong) {
     EXPECT_FALSE(w->native->exists());
 }
 
+// An edit drawn as a coloured field: its native entry takes the field's
+// colour, so the field reads as one surface; an edit without one keeps the
+// theme's opaque base.
+TEST_F(Native, AnEditsEntryTakesTheColourOfItsField) {
+    std::string path = dir.file("w.dat");
+    ASSERT_TRUE(WritePackage(
+        path, {{"resource.xml",
+                ResourceXml(Set("", "<res id=\"c.f\" type=\"color\" color=\"#302010\"/>"))},
+               {"window.xml",
+                "<windows><window id=\"w\" style=\"overlapped,caption\" width=\"200\" "
+                "height=\"100\"><layer><edit id=\"field\" height=\"40\" edgecolor=\"c.f\" "
+                "ml=\"8\" mr=\"8\" mt=\"8\" mb=\"8\"/><edit id=\"plain\" height=\"30\"/>"
+                "</layer></window></windows>"}}));
+    ASSERT_TRUE(Res::xResourceManager::Instance().loadMain(path, ""));
+    ASSERT_EQ(Vcl::xWindowManager::Instance().buildAll(
+                  Res::xResourceManager::Instance().windowXml(), Res::xResourceManager::Instance()),
+              1);
+    Vcl::Window* w = Vcl::xWindowManager::Instance().find("w");
+    ASSERT_TRUE(w->native->create(nullptr));
+    const auto background = [&](const char* name) {
+        auto* edit = dynamic_cast<Vcl::Edit*>(w->query(name));
+        GdkRGBA* rgba = nullptr;
+        gtk_style_context_get(gtk_widget_get_style_context(edit->entry()), GTK_STATE_FLAG_NORMAL,
+                              "background-color", &rgba, nullptr);
+        const GdkRGBA out = rgba ? *rgba : GdkRGBA{};
+        gdk_rgba_free(rgba);
+        return out;
+    };
+    // "#302010" is blue 0x30, green 0x20, red 0x10.
+    const GdkRGBA field = background("field");
+    EXPECT_NEAR(field.red, 0x10 / 255.0, 1e-3);
+    EXPECT_NEAR(field.green, 0x20 / 255.0, 1e-3);
+    EXPECT_NEAR(field.blue, 0x30 / 255.0, 1e-3);
+    EXPECT_EQ(field.alpha, 1.0);
+    const GdkRGBA plain = background("plain");
+    EXPECT_EQ(plain.alpha, 1.0) << "opaque without a field colour too";
+    EXPECT_FALSE(gdk_rgba_equal(&plain, &field));
+    w->native->destroy();
+}
+
 // The packer run again on a folder that holds its own earlier output: the
 // package never packs itself (it would grow with every run).
 TEST_F(Native, PackerLeavesItsOwnOutputOutOfThePackage) {

@@ -3,6 +3,7 @@
 // changes reach the edit, "number" keeps only digits (typed or pasted) and
 // the text limit holds for both kinds.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "host/child_widget.h"
@@ -141,8 +142,29 @@ void PaintOwnBackground(GtkWidget* w) {
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
+// An edit with an edge colour is a field of that colour: the native entry
+// inside takes it too, so the field reads as one surface and the focus
+// colour as a ring around it.
+void PaintFieldColour(GtkWidget* w, const Res::xColor& colour) {
+    const uint32_t argb = colour.argb;
+    char rule[200];
+    std::snprintf(rule, sizeof rule,
+                  "entry, entry.flat, textview text { background-color: rgb(%u,%u,%u); "
+                  "border-color: transparent; box-shadow: none; }",
+                  (argb >> 16) & 0xFFu, (argb >> 8) & 0xFFu, argb & 0xFFu);
+    GtkCssProvider* css = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(css, rule, -1, nullptr);
+    // The style context keeps its own reference.
+    gtk_style_context_add_provider(gtk_widget_get_style_context(w), GTK_STYLE_PROVIDER(css),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+    g_object_unref(css);
+}
+
 void ConnectInput(GtkWidget* w, Vcl::Edit& edit) {
     PaintOwnBackground(w);
+    if (edit.edgeColor) {
+        PaintFieldColour(w, *edit.edgeColor);
+    }
     g_signal_connect(w, "key-press-event", G_CALLBACK(EditKey), &edit);
     g_signal_connect(w, "key-release-event", G_CALLBACK(EditKey), &edit);
     g_signal_connect(w, "focus-in-event", G_CALLBACK(EditFocus), &edit);
