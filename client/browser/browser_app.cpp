@@ -30,10 +30,6 @@ void ConfigureView(WebKitWebView* view) {
     WebKitSettings* settings = webkit_web_view_get_settings(view);
     // Pages may open windows from script, as they could in the client before.
     webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
-    // Chat and gift pages are plain documents: drawing them without a GL
-    // compositor keeps a GL context (and its memory) out of the web process.
-    webkit_settings_set_hardware_acceleration_policy(settings,
-                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
 }
 
 // The view reports its creation once, from the main loop, after it has its

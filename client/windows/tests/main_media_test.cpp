@@ -325,6 +325,15 @@ TEST_F(MainMedia, TheTabsAndTheWindowIdleAndLive) {
     // Pages and the first preview frames take a moment.
     std::this_thread::sleep_for(std::chrono::seconds(3));
     EXPECT_TRUE(zvtest::Screenshot(display_->name(), ScreenshotPath("main-idle")));
+    // The chat page is drawn: its light page, not the window's dark ground.
+    const Json::Value chat = Control("r.chat")["screen"];
+    const zvtest::CommandResult mean = zvtest::RunCommand(
+        {"convert", ScreenshotPath("main-idle"), "-crop",
+         std::to_string(chat["width"].asInt()) + "x" + std::to_string(chat["height"].asInt()) +
+             "+" + std::to_string(chat["x"].asInt()) + "+" + std::to_string(chat["y"].asInt()),
+         "-colorspace", "gray", "-format", "%[fx:mean]", "info:"});
+    ASSERT_EQ(mean.exitCode, 0) << mean.output;
+    EXPECT_GT(std::atof(mean.output.c_str()), 0.6) << "the chat page area is dark: not drawn";
     Click("c.online");
     EXPECT_TRUE(WaitText("l.status", "正在直播中...", 20000)) << client_->log();
     EXPECT_TRUE(zvtest::WaitFor([&] { return Visible("l.health"); }, 5000));
