@@ -4,12 +4,14 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "support/process.h"
 
@@ -192,6 +194,19 @@ std::string SignIn(zvtest::InspectedProgram& client, zvtest::XInput& input, cons
         return "the main window did not come up:\n" + client.log();
     }
     return {};
+}
+
+bool AnswerMessageBox(zvtest::InspectedProgram& client, zvtest::XInput& input,
+                      unsigned long keysym) {
+    bool closed = false;
+    for (int attempt = 0; attempt < 5 && !closed; ++attempt) {
+        input.key(keysym);
+        closed = zvtest::WaitFor([&] { return !client.running() || client.messageBoxes().empty(); },
+                                 1500);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    input.moveTo(0, 0);
+    return closed;
 }
 
 std::string PackageText(const std::string& id) {

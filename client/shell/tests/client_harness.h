@@ -70,6 +70,15 @@ bool TypeInto(zvtest::InspectedProgram& client, zvtest::XInput& input, const std
 std::string SignIn(zvtest::InspectedProgram& client, zvtest::XInput& input, const std::string& user,
                    const std::string& password, int timeoutMs = 30000);
 
+// Answers the open message box with a key (XK_Return: OK, XK_Escape:
+// Cancel). A box is in the inspection record as soon as the client shows it,
+// a moment before the window manager gives it the keyboard, so the key is
+// pressed again while the box stays open. Then waits until the window
+// manager has taken the box's frame down (a click before that lands on it)
+// and moves the pointer away. False when the box did not close.
+bool AnswerMessageBox(zvtest::InspectedProgram& client, zvtest::XInput& input,
+                      unsigned long keysym);
+
 // The package's text resource (resources/package/resource.xml).
 std::string PackageText(const std::string& id);
 

@@ -78,7 +78,7 @@ TEST_F(Startup, ASecondClientWarnsOnceEndsWithZeroAndStartsTheUpdater) {
     zvtest::Screenshot(display_.name(), clienttest::ScreenshotPath("startup-second-instance"));
     zvtest::XInput input(display_.name());
     ASSERT_TRUE(input.ok());
-    input.key(XK_Return);
+    EXPECT_TRUE(clienttest::AnswerMessageBox(*second, input, XK_Return));
     EXPECT_EQ(second->waitExit(15000), 0) << second->log();
     ASSERT_TRUE(install.waitUpdaterStarts(1)) << second->log();
     EXPECT_EQ(install.updaterStarts(), std::vector<std::string>{"args=0 "});
@@ -137,7 +137,7 @@ TEST_F(Startup, OnlyAMarkerNamingALiveWindowBlocks) {
             const Json::Value box = client->waitMessageBox(20000);
             EXPECT_EQ(box["text"].asString(), kRunning) << client->log();
             zvtest::XInput input(display_.name());
-            input.key(XK_Return);
+            EXPECT_TRUE(clienttest::AnswerMessageBox(*client, input, XK_Return));
             EXPECT_EQ(client->waitExit(15000), 0) << client->log();
             EXPECT_EQ(zvtest::RootWindowProperty(display_.name(), clienttest::kInstanceMarker),
                       c.marker);

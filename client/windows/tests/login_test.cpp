@@ -119,14 +119,8 @@ protected:
     }
 
     void Dismiss() {
-        input_->key(XK_Return);
-        EXPECT_TRUE(zvtest::WaitFor([&] { return client_->messageBoxes().empty(); }))
+        EXPECT_TRUE(clienttest::AnswerMessageBox(*client_, *input_, XK_Return))
             << "the message box stayed open";
-        // The window manager takes the box's frame down a moment after the
-        // client has hidden it; a click before that lands on the frame. A
-        // person's pointer also leaves the spot where the box was.
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        input_->moveTo(0, 0);
     }
 
     Json::Value LoginRequests() const {

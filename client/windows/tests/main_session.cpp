@@ -107,14 +107,8 @@ Json::Value MainSession::Box(int timeoutMs) const {
 }
 
 void MainSession::Answer(bool ok) {
-    input_->key(ok ? XK_Return : XK_Escape);
-    EXPECT_TRUE(zvtest::WaitFor([&] {
-        return !client_->running() || client_->messageBoxes().empty();
-    })) << "the message box stayed open";
-    // The window manager takes the box's frame down a moment after the
-    // client has hidden it; a click before that lands on the frame.
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    input_->moveTo(0, 0);
+    EXPECT_TRUE(AnswerMessageBox(*client_, *input_, ok ? XK_Return : XK_Escape))
+        << "the message box stayed open";
 }
 
 std::string MainSession::WaitTrace(const std::string& prefix, size_t since, int timeoutMs) const {
