@@ -92,10 +92,6 @@ bool BrowserApp::Initialize() {
     if (shutDown_) {
         return false;
     }
-    // The chat and gift pages are light scripts beside an encoder that wants
-    // the CPU: JavaScript runs without the JIT in the web process (inherited
-    // from here), which keeps its code memory out. An explicit setting wins.
-    g_setenv("JSC_useJIT", "0", FALSE);
     const std::string dataFolder = options_.dataFolder.empty() ? DataFolder() : options_.dataFolder;
     const std::string cache = JoinPath(dataFolder, kCacheFolderName);
     zv::GObjectPtr<WebKitWebsiteDataManager> manager;
