@@ -1,0 +1,41 @@
+# The Debian package (cpack -G DEB in the build folder):
+#   /opt/zelvio/bin/        Zelvio, Zelvio.dat, libZudoz.so, webext/libzvwebext.so
+#   /opt/zelvio/ZvUpdator/  zvupdate (the client starts it from beside its own folder)
+#   /usr/bin/zelvio         the launcher on the PATH
+#   /usr/share/applications/zelvio.desktop, /usr/share/icons/hicolor/256x256/apps/zelvio.png
+if(ZV_SANITIZE)
+  return()
+endif()
+set(ZV_OPT opt/zelvio)
+install(TARGETS Zelvio RUNTIME DESTINATION ${ZV_OPT}/bin)
+install(TARGETS Zudoz LIBRARY DESTINATION ${ZV_OPT}/bin)
+install(TARGETS zvwebext LIBRARY DESTINATION ${ZV_OPT}/bin/webext)
+install(TARGETS zvupdate RUNTIME DESTINATION ${ZV_OPT}/ZvUpdator)
+install(FILES ${ZV_BIN_DIR}/Zelvio.dat DESTINATION ${ZV_OPT}/bin)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/zelvio-launcher.sh DESTINATION usr/bin RENAME zelvio)
+# The installed entry starts the launcher on the PATH.
+file(READ ${PROJECT_SOURCE_DIR}/resources/zelvio.desktop ZV_DESKTOP)
+string(REGEX REPLACE "\nExec=[^\n]*" "\nExec=zelvio" ZV_DESKTOP "${ZV_DESKTOP}")
+file(WRITE ${CMAKE_BINARY_DIR}/packaging/zelvio.desktop "${ZV_DESKTOP}")
+install(FILES ${CMAKE_BINARY_DIR}/packaging/zelvio.desktop DESTINATION usr/share/applications)
+install(FILES ${ZV_DIST_DIR}/share/icons/hicolor/256x256/apps/zelvio.png
+        DESTINATION usr/share/icons/hicolor/256x256/apps)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zelvio)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Zelvio developers <dev@zelvio.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Desktop live-streaming broadcaster")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Sign in to the platform, preview and go live over RTMP (H.264 + AAC) with the camera, a window or the desktop, or a looping video file, beside the room's chat and gift pages.")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION video)
+# Linked libraries come from dpkg-shlibdeps (the toolkit is the package's
+# own); what is loaded at run time is named here: the libobs plug-ins, the
+# web engine's helper processes, the fonts of the package.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${ZV_OPT}/bin)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "obs-studio, libwebkit2gtk-4.1-0, fonts-noto-cjk")
+include(CPack)
