@@ -21,9 +21,16 @@ WebRoomTask::Outcome WebRoomTask::ReadReply(std::string_view body, bool withUrl,
         return {false, failureText};
     }
     if (json::Bool(root, "result")) {
-        return {true, withUrl ? json::Text(root, "url") : std::string()};
+        if (!withUrl) {
+            return {true, std::string()};
+        }
+        // An accepted reply without an address gives nothing to push to.
+        std::string url = json::Text(root, "url");
+        return url.empty() ? Outcome{false, failureText} : Outcome{true, std::move(url)};
     }
-    return {false, json::Text(root, "message")};
+    // A refusal always says something the streamer can read.
+    std::string message = json::Text(root, "message");
+    return {false, message.empty() ? failureText : std::move(message)};
 }
 
 void WebRoomTask::Run() {

@@ -1,0 +1,19 @@
+// The login reply reader on arbitrary bytes: never crashes, and a reply it
+// accepts leaves no error text while a refusal always has one.
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "login_record.h"
+#include "web_login.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    zv::LoginRecord record;
+    zv::LoginReply reply;
+    const bool accepted = WebLogin::ReadReply(
+        std::string_view(reinterpret_cast<const char*>(data), size), record, reply);
+    if (!accepted && record.ErrorMessage().empty()) {
+        std::abort();  // a refusal the user could not read
+    }
+    return 0;
+}
