@@ -47,7 +47,8 @@ public:
     // The nginx error log (connections, publishes, failures).
     std::string Log() const;
 
-    void Stop();   // terminate and reap; the port closes
+    pid_t Pid() const { return process_.Pid(); }  // nginx itself (SIGSTOP stalls it)
+    void Stop();                                  // terminate and reap; the port closes
     void Start();  // start again on the same port; throws if it is taken
     bool Running();
 

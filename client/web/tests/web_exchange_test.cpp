@@ -433,7 +433,7 @@ TEST_F(RoomControl, UrlAndCredentials) {
 struct RoomRow {
     const char* name;
     Json::Value script;  // null: the stand-in's own answer
-    bool ok;
+    bool ok[3];          // for geturl, startrecord, stoprecord
     // Expected messages for geturl, startrecord, stoprecord ("*": any non-empty).
     const char* messages[3];
 };
@@ -447,11 +447,22 @@ TEST_F(RoomControl, EveryTaskThroughEveryOutcome) {
     notJson["status"] = 500;
     notJson["body"] = "Internal Server Error";
     const RoomRow rows[] = {
-        {"platform", Json::Value(), true, {"*", "", ""}},
-        {"result true only", trueBare, true, {"", "", ""}},
-        {"result false", falseWithMessage, false, {"房间已关闭", "房间已关闭", "房间已关闭"}},
-        {"result false bare", falseBare, false, {"", "", ""}},
-        {"not JSON", notJson, false, {"获取授权信息失败！", "启动录制失败！", "停止录制失败！"}},
+        {"platform", Json::Value(), {true, true, true}, {"*", "", ""}},
+        // Accepted without an address: nothing to push to.
+        {"result true only", trueBare, {false, true, true}, {"获取授权信息失败！", "", ""}},
+        {"result false",
+         falseWithMessage,
+         {false, false, false},
+         {"房间已关闭", "房间已关闭", "房间已关闭"}},
+        // A refusal without a reason still says what failed.
+        {"result false bare",
+         falseBare,
+         {false, false, false},
+         {"获取授权信息失败！", "启动录制失败！", "停止录制失败！"}},
+        {"not JSON",
+         notJson,
+         {false, false, false},
+         {"获取授权信息失败！", "启动录制失败！", "停止录制失败！"}},
     };
     const char* paths[] = {"/room/geturl", "/room/startrecord", "/room/stoprecord"};
     const char* actions[] = {"geturl", "startrecord", "stoprecord"};
@@ -468,7 +479,7 @@ TEST_F(RoomControl, EveryTaskThroughEveryOutcome) {
             ASSERT_EQ(Count(events, "webapi"), 1u) << row.name << " " << actions[i];
             const Event& e = *Find(events, "webapi");
             EXPECT_EQ(e.action, actions[i]) << row.name;
-            EXPECT_EQ(e.ok, row.ok) << row.name << " " << actions[i];
+            EXPECT_EQ(e.ok, row.ok[i]) << row.name << " " << actions[i];
             if (std::string(row.messages[i]) == "*") {
                 EXPECT_FALSE(e.text.empty()) << row.name;
             } else {
