@@ -1,14 +1,16 @@
-// The whole client against the engine alone, on one job and in one run:
-// the media scene with a looping 1280x720 clip streamed to a local ingest.
-// Rounds interleave the three (client with its pages, client without them,
-// engine alone); each figure is the median with min-max over the rounds.
+// The whole client against its peers, on one job and in one run: the media
+// scene with a looping 1280x720 clip streamed to a local ingest. Rounds
+// interleave the four (client with its pages, client without them, the
+// engine alone, ffmpeg pushing the same clip with the same encoder settings);
+// each figure is the median with min-max over the rounds.
 //
 //   client_bench [rounds=3] [seconds=10]
 //
 // Figures, for the whole process tree (the client's web processes included):
 //   CPU-seconds per second while live, and of the main window while idle
 //   PSS while live
-//   sign-in click to main window shown; live click to "正在直播中..."
+//   process start to login window mapped; sign-in click to main window shown;
+//   live click to "正在直播中..." and to the first coded media at the ingest
 // The client runs as installed, signed in through its login window with
 // real input, on an X server of its own with a window manager.
 #include <X11/keysym.h>
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <regex>
 #include <string>
@@ -23,6 +26,7 @@
 #include <vector>
 
 #include "client_harness.h"
+#include "flv_scan.h"
 #include "support/proc_tree.h"
 #include "support/process.h"
 #include "support/standin.h"
@@ -46,6 +50,7 @@ double Ms(Clock::duration d) {
 
 struct Figures {
     double liveCpu = 0, idleCpu = 0, pssMiB = 0, uiPssMiB = 0, signInMs = 0, liveMs = 0;
+    double startMs = 0, firstMediaMs = 0;
     std::string tree;  // each process of the tree with its PSS
     bool ok = false;
 };
@@ -64,6 +69,7 @@ std::string DescribeTree(pid_t root) {
 struct Bench {
     zvtest::OwnDisplay& display;
     zvtest::StandIn& platform;
+    zvtest::Ingest& ingest;
     clienttest::ClientInstall& install;
     std::string clip;
     double seconds;
@@ -96,9 +102,12 @@ struct Bench {
         }
         zvtest::SetRootWindowProperty(display.name(), clienttest::kInstanceMarker, 0);
         clienttest::ClientHome home;
+        const auto p0 = Clock::now();
         auto client = clienttest::StartClient(
             install, home, {.display = display.name(), .platform = &platform, .trace = false});
         zvtest::XInput input(display.name());
+        zvtest::WaitFor([&] { return client->window("w.login")["visible"].asBool(); }, 20000);
+        f.startMs = Ms(Clock::now() - p0);
         if (!client->waitShown("w.login", 20000)) {
             std::fprintf(stderr, "client_bench: no login window\n%s\n", client->log().c_str());
             return f;
@@ -121,6 +130,7 @@ struct Bench {
             [&] { return client->control("w.main", "btn.push.vod")["images"][0].asInt() == 1; });
         Sleep(1);
 
+        const size_t recordings = ingest.Recordings("live").size();
         const auto l0 = Clock::now();
         Click(*client, input, "w.main", "c.online");
         if (!zvtest::WaitFor(
@@ -130,6 +140,14 @@ struct Bench {
             return f;
         }
         f.liveMs = Ms(Clock::now() - l0);
+        zvtest::WaitFor(
+            [&] {
+                const auto files = ingest.Recordings("live");
+                return files.size() > recordings &&
+                       std::any_of(files.begin(), files.end(), FlvHasMedia);
+            },
+            15000);
+        f.firstMediaMs = Ms(Clock::now() - l0);
         Sleep(3);
         f.liveCpu = TreeCpu(client->pid());
         f.pssMiB = zvtest::TreePssKiB(client->pid()) / 1024.0;
@@ -142,6 +160,63 @@ struct Bench {
         Sleep(0.5);
         Click(*client, input, "w.main", "NC.CLOSE");
         f.ok = client->waitExit(8000) == 0;
+        return f;
+    }
+
+    // ffmpeg pushing the same clip with the client's encoder settings: 8000/1001
+    // frames/s, x264 2800 kbit/s VBR with a key frame every 4 s, AAC 32 kbit/s
+    // mono at 44100 Hz.
+    Figures RunFfmpeg() const {
+        Figures f;
+        const std::string log = zvtest::MakeTempFolder("zv-ffmpeg-bench-") + "/ffmpeg.log";
+        zvtest::ChildProcess ffmpeg;
+        ffmpeg.Spawn({"ffmpeg",
+                      "-nostdin",
+                      "-loglevel",
+                      "error",
+                      "-re",
+                      "-stream_loop",
+                      "-1",
+                      "-i",
+                      clip,
+                      "-vf",
+                      "fps=8000/1001",
+                      "-c:v",
+                      "libx264",
+                      "-preset",
+                      "veryfast",
+                      "-b:v",
+                      "2800k",
+                      "-maxrate",
+                      "2800k",
+                      "-bufsize",
+                      "2800k",
+                      "-g",
+                      "32",
+                      "-pix_fmt",
+                      "yuv420p",
+                      "-c:a",
+                      "aac",
+                      "-b:a",
+                      "32k",
+                      "-ac",
+                      "1",
+                      "-ar",
+                      "44100",
+                      "-f",
+                      "flv",
+                      ingest.PushUrl("live", "ffmpeg")},
+                     log);
+        Sleep(3);
+        f.liveCpu = TreeCpu(ffmpeg.Pid());
+        f.pssMiB = zvtest::TreePssKiB(ffmpeg.Pid()) / 1024.0;
+        f.ok = ffmpeg.Running() && f.liveCpu > 0;
+        ffmpeg.Terminate();
+        if (!f.ok) {
+            std::fprintf(stderr, "client_bench: ffmpeg failed:\n%s\n",
+                         zvtest::FileTail(log).c_str());
+        }
+        zvtest::RemoveTree(std::filesystem::path(log).parent_path().string());
         return f;
     }
 
@@ -208,13 +283,14 @@ int main(int argc, char** argv) {
         const std::string folder = zvtest::MakeTempFolder("zv-client-bench-");
         const std::string clip = folder + "/clip720.mp4";
         zvtest::MakeTestClip(clip, 10, 1280, 720);
-        const Bench bench{display, platform, install, clip, seconds};
+        const Bench bench{display, platform, ingest, install, clip, seconds};
 
-        std::vector<Figures> withPages, withoutPages, engine;
+        std::vector<Figures> withPages, withoutPages, engine, ffmpeg;
         for (int i = 0; i < rounds; ++i) {
             withPages.push_back(bench.RunClient(true));
             withoutPages.push_back(bench.RunClient(false));
             engine.push_back(bench.RunEngine());
+            ffmpeg.push_back(bench.RunFfmpeg());
         }
         zvtest::RemoveTree(folder);
 
@@ -234,13 +310,19 @@ int main(int argc, char** argv) {
             Of(withPages, [](const Figures& f) { return f.idleCpu; }), "CPU-s/s", 3);
         Row("client without pages: CPU idle (not live)",
             Of(withoutPages, [](const Figures& f) { return f.idleCpu; }), "CPU-s/s", 3);
+        Row("ffmpeg, same file and settings: CPU", Of(ffmpeg, liveCpu), "CPU-s/s", 3);
         Row("engine alone: PSS while streaming", enginePss, "MiB", 1);
+        Row("ffmpeg, same file and settings: PSS", Of(ffmpeg, pss), "MiB", 1);
         Row("client with pages: PSS while live (tree)", pagesPss, "MiB", 1);
         Row("client with pages: PSS of the UI process",
             Of(withPages, [](const Figures& f) { return f.uiPssMiB; }), "MiB", 1);
         Row("client without pages: PSS while live", barePss, "MiB", 1);
         Row("sign-in click to main window (typing incl.)",
             Of(withPages, [](const Figures& f) { return f.signInMs; }), "ms", 0);
+        Row("process start to login window mapped",
+            Of(withPages, [](const Figures& f) { return f.startMs; }), "ms", 0);
+        Row("live click to the first media at the ingest",
+            Of(withPages, [](const Figures& f) { return f.firstMediaMs; }), "ms", 0);
         Row("live click to the live status",
             Of(withPages, [](const Figures& f) { return f.liveMs; }), "ms", 0);
         std::printf("  tree with pages:    %s\n", withPages.back().tree.c_str());
@@ -251,6 +333,10 @@ int main(int argc, char** argv) {
             std::printf("  ratio CPU client without pages / engine alone: %6.2f\n",
                         bareCpu.median / engineCpu.median);
         }
+        if (const Spread ff = Of(ffmpeg, liveCpu); ff.median > 0) {
+            std::printf("  ratio CPU client with pages / ffmpeg:          %6.2f\n",
+                        pagesCpu.median / ff.median);
+        }
         if (enginePss.median > 0) {
             std::printf("  ratio PSS client with pages / engine alone:    %6.2f\n",
                         pagesPss.median / enginePss.median);
@@ -258,7 +344,7 @@ int main(int argc, char** argv) {
         const auto allOk = [](const std::vector<Figures>& v) {
             return std::all_of(v.begin(), v.end(), [](const Figures& f) { return f.ok; });
         };
-        return allOk(withPages) && allOk(withoutPages) && allOk(engine) ? 0 : 1;
+        return allOk(withPages) && allOk(withoutPages) && allOk(engine) && allOk(ffmpeg) ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "client_bench: %s\n", e.what());
         return 1;
