@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
 #  1. the full build (warnings as errors) and all CTest tests under one Xvfb;
-#  2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
+#  2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer,
+#     and one whole client session with the client built that way;
 #  3. the background-task tests under ThreadSanitizer;
 # Short fuzzing runs are CTest tests of their modules (built with clang).
 # Usage: tools/test.sh [ctest -R regex]
@@ -23,7 +24,7 @@ set -e
 configure build
 cmake --build build -j "$jobs"
 configure build-asan -DZV_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug
-cmake --build build-asan -j "$jobs" --target unit_tests
+cmake --build build-asan -j "$jobs" --target unit_tests Zelvio zvwebext zelvio_package zvupdate
 configure build-tsan -DZV_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-tsan -j "$jobs" --target async_task_test
 set +e
@@ -97,6 +98,23 @@ run_ctest main --test-dir build -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_ctest asan --test-dir build-asan -L unit -j "$jobs"
 TSAN_OPTIONS=halt_on_error=1 run_ctest tsan --test-dir build-tsan -R async_task_test
+
+# The client itself built with AddressSanitizer + UBSan, once through a whole
+# session (sign in, live, a video file, off-line, close) by the main job's
+# driver. Leaks at exit are the libraries' process-lifetime caches.
+if [ -z "$filter" ] || [[ "mainjob_asan" =~ $filter ]]; then
+    if ZV_CLIENT_DIST=$root/build-asan/dist ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        build/tools/mainjob/zv_mainjob --seconds 3 --out build/test-screens/mainjob-asan \
+        >"$state/mainjob-asan.log" 2>&1; then
+        passed=$((passed + 1))
+        summary+=("asan client session: passed")
+    else
+        cat "$state/mainjob-asan.log"
+        failed=$((failed + 1))
+        summary+=("asan client session: FAILED")
+    fi
+fi
 
 echo
 printf '%s\n' "${summary[@]}"

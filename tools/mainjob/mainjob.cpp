@@ -220,6 +220,10 @@ int Run(const std::string& out, double seconds) {
     session.Click("NC.CLOSE");
     const int code = client->waitExit(8000);
     report.Check("the client ended with " + std::to_string(code), code == 0);
+    if (code != 0) {
+        std::fprintf(stderr, "%s\n",
+                     zvtest::FileTail(client->folder() + "/stderr.log", 20000).c_str());
+    }
     const bool updater = install.waitUpdaterStarts(1);
     report.Check(std::string("the updater was ") + (updater ? "started" : "not started"), updater);
 

@@ -62,7 +62,9 @@ void Place(const fs::path& from, const fs::path& to) {
 
 ClientInstall::ClientInstall(bool withPackage) {
     root_ = zvtest::MakeTempFolder("zv-client-");
-    const fs::path dist = ZV_DIST_DIR "/bin";
+    // ZV_CLIENT_DIST runs another build of the client (the sanitized one).
+    const char* other = std::getenv("ZV_CLIENT_DIST");
+    const fs::path dist = fs::path(other && *other ? other : ZV_DIST_DIR) / "bin";
     fs::create_directories(root_ + "/bin");
     for (const char* name : {"Zelvio", "libZudoz.so", "webext"}) {
         if (!fs::exists(dist / name)) {

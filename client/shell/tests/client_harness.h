@@ -1,5 +1,6 @@
 #pragma once
-// The client as it is installed, run under the shared UI driver: a root of
+// The client as it is installed, run under the shared UI driver (the build's
+// own client, or the one under $ZV_CLIENT_DIST/bin): a root of
 // its own with bin/ (program, toolkit, browser extension, package) and
 // ZvUpdator/zvupdate (a script that writes one line per start), and per run
 // a home of its own (configuration and data folders, a working folder, an
