@@ -56,7 +56,13 @@ TEST_F(ClientFaults, LoginFaultsAreReportedAndTheNextLoginWorks) {
     ASSERT_TRUE(client_->waitShown("w.login", 20000)) << client_->log();
     const std::string accepted =
         R"({"success":"true","dataresult":{"roomid":"10001","nickname":"n"}})";
-    for (const Fault& f : Faults(accepted)) {
+    // A reply that never comes: the transfer gives up once nothing has
+    // arrived for its stall time.
+    Json::Value never;
+    never["hang"] = true;
+    std::vector<Fault> faults = Faults(accepted);
+    faults.push_back({"a reply that never comes", never});
+    for (const Fault& f : faults) {
         SCOPED_TRACE(f.what);
         Json::Value s = f.reply;
         s["path"] = "/Api/npushstream/nlogin";
@@ -66,7 +72,7 @@ TEST_F(ClientFaults, LoginFaultsAreReportedAndTheNextLoginWorks) {
         ASSERT_TRUE(clienttest::TypeInto(*client_, *input_, "w.login", "r.pass", "zv-pass.123"));
         const auto at = zvtest::Centre(client_->control("w.login", "b.login"));
         input_->click(at.x, at.y);
-        const Json::Value box = Box(30000);
+        const Json::Value box = Box(45000);
         EXPECT_EQ(box["text"].asString().rfind("登录失败！", 0), 0u) << box["text"].asString();
         Answer(true);
         EXPECT_TRUE(client_->running());
