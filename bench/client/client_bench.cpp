@@ -130,7 +130,7 @@ struct Bench {
             [&] { return client->control("w.main", "btn.push.vod")["images"][0].asInt() == 1; });
         Sleep(1);
 
-        const size_t recordings = ingest.Recordings("live").size();
+        const std::vector<std::string> before = ingest.Recordings("live");
         const auto l0 = Clock::now();
         Click(*client, input, "w.main", "c.online");
         if (!zvtest::WaitFor(
@@ -142,9 +142,13 @@ struct Bench {
         f.liveMs = Ms(Clock::now() - l0);
         zvtest::WaitFor(
             [&] {
-                const auto files = ingest.Recordings("live");
-                return files.size() > recordings &&
-                       std::any_of(files.begin(), files.end(), FlvHasMedia);
+                for (const std::string& file : ingest.Recordings("live")) {
+                    if (std::find(before.begin(), before.end(), file) == before.end() &&
+                        FlvHasMedia(file)) {
+                        return true;
+                    }
+                }
+                return false;
             },
             15000);
         f.firstMediaMs = Ms(Clock::now() - l0);
