@@ -122,10 +122,7 @@ struct Bench {
         Sleep(3);                            // pages and the first preview frames
         f.idleCpu = TreeCpu(client->pid());
 
-        Click(*client, input, "w.main", "btn.push.vod");
-        Sleep(1.5);  // the file dialog
-        input.type(clip);
-        input.key(XK_Return);
+        clienttest::ChooseVideoFile(*client, input, clip);
         zvtest::WaitFor(
             [&] { return client->control("w.main", "btn.push.vod")["images"][0].asInt() == 1; });
         Sleep(1);
@@ -276,14 +273,12 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const double seconds = argc > 2 ? std::max(2, std::atoi(argv[2])) : 10;
     try {
-        zvtest::OwnDisplay display;
+        clienttest::LiveRig rig;
+        auto& [display, ingest, platform, install] = rig;
         if (!display.problem().empty()) {
             std::fprintf(stderr, "client_bench: %s\n", display.problem().c_str());
             return 1;
         }
-        zvtest::Ingest ingest;
-        zvtest::StandIn platform({.rtmpPort = ingest.Port()});
-        clienttest::ClientInstall install;
         const std::string folder = zvtest::MakeTempFolder("zv-client-bench-");
         const std::string clip = folder + "/clip720.mp4";
         zvtest::MakeTestClip(clip, 10, 1280, 720);

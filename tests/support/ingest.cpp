@@ -61,6 +61,20 @@ std::vector<std::string> Ingest::Recordings(const std::string& app) const {
     return files;
 }
 
+std::string Ingest::NewestRecording(const std::string& app) const {
+    std::string newest;
+    std::filesystem::file_time_type latest{};
+    for (const auto& f : Recordings(app)) {
+        std::error_code ec;
+        const auto t = std::filesystem::last_write_time(f, ec);
+        if (!ec && (newest.empty() || t > latest)) {
+            newest = f;
+            latest = t;
+        }
+    }
+    return newest;
+}
+
 std::vector<std::string> Ingest::Recordings() const {
     std::vector<std::string> files = Recordings("live");
     std::vector<std::string> record = Recordings("record");

@@ -205,6 +205,15 @@ Json::Value Ffprobe(const std::string& file) {
     return root;
 }
 
+Json::Value StreamOf(const Json::Value& probe, const std::string& type) {
+    for (const auto& s : probe["streams"]) {
+        if (s["codec_type"].asString() == type) {
+            return s;
+        }
+    }
+    return Json::Value();
+}
+
 CommandResult PushTestStream(const std::string& rtmpUrl, double seconds) {
     std::string duration = std::to_string(seconds);
     return RunCommand({"ffmpeg",    "-hide_banner",

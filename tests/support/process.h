@@ -43,6 +43,9 @@ CommandResult RunXCommand(const std::vector<std::string>& argv, double timeoutSe
 
 // `ffprobe -show_streams -show_format -of json file`; null when ffprobe fails.
 Json::Value Ffprobe(const std::string& file);
+// The first stream of a codec type ("video", "audio") in Ffprobe's record;
+// null when there is none.
+Json::Value StreamOf(const Json::Value& probe, const std::string& type);
 
 // Pushes `seconds` of a 320x240 15 fps test picture with a 440 Hz tone to an
 // RTMP address in real time. Exit code 0 when the ingest accepted all of it.

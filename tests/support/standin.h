@@ -44,6 +44,8 @@ public:
     std::vector<std::string> Recordings() const;
     // Recordings of one application ("live" or "record").
     std::vector<std::string> Recordings(const std::string& app) const;
+    // The application's most recently written recording; empty when none.
+    std::string NewestRecording(const std::string& app) const;
     // The nginx error log (connections, publishes, failures).
     std::string Log() const;
 

@@ -21,6 +21,24 @@ protected:
     static void SetUpTestSuite() { ASSERT_TRUE(zv::InitGtk()); }
     RegistryReset reset;
     TempDir dir;
+
+    // Window "w" with `body` inside its one layer, from a package with the
+    // resources `resources`, built and created natively; null on failure.
+    Vcl::Window* CreateWindow(const std::string& resources, const std::string& body) {
+        const std::string path = dir.file("w.dat");
+        if (!WritePackage(path, {{"resource.xml", ResourceXml(Set("", resources))},
+                                 {"window.xml",
+                                  "<windows><window id=\"w\" style=\"overlapped,caption\" "
+                                  "width=\"200\" height=\"100\"><layer>" +
+                                      body + "</layer></window></windows>"}}) ||
+            !Res::xResourceManager::Instance().loadMain(path, "") ||
+            Vcl::xWindowManager::Instance().buildAll(Res::xResourceManager::Instance().windowXml(),
+                                                     Res::xResourceManager::Instance()) != 1) {
+            return nullptr;
+        }
+        Vcl::Window* w = Vcl::xWindowManager::Instance().find("w");
+        return w && w->native->create(nullptr) ? w : nullptr;
+    }
 };
 
 std::vector<GtkWidget*> Items(GtkWidget* menu) {
@@ -98,20 +116,11 @@ std::vector<GtkWidget*> NativeChildren(Vcl::Window& w) {
 // deletion) must take their native widgets along: the widgets call back
 // into the control they were made for.
 TEST_F(Native, RemovedControlsTakeTheirNativeWidgetsAlong) {
-    std::string path = dir.file("w.dat");
-    ASSERT_TRUE(WritePackage(
-        path, {{"resource.xml", ResourceXml(Set("", ""))},
-               {"window.xml",
-                "<windows><window id=\"w\" style=\"overlapped,caption\" width=\"200\" "
-                "height=\"100\"><layer><layer id=\"row\"><edit id=\"e\" width=\"50\"/>"
-                "<rawwin id=\"r\" width=\"50\"/></layer><edit id=\"keep\" width=\"50\"/>"
-                "</layer></window></windows>"}}));
-    ASSERT_TRUE(Res::xResourceManager::Instance().loadMain(path, ""));
-    ASSERT_EQ(Vcl::xWindowManager::Instance().buildAll(
-                  Res::xResourceManager::Instance().windowXml(), Res::xResourceManager::Instance()),
-              1);
-    Vcl::Window* w = Vcl::xWindowManager::Instance().find("w");
-    ASSERT_TRUE(w->native->create(nullptr));
+    Vcl::Window* w = CreateWindow("",
+                                  "<layer id=\"row\"><edit id=\"e\" width=\"50\"/>"
+                                  "<rawwin id=\"r\" width=\"50\"/></layer>"
+                                  "<edit id=\"keep\" width=\"50\"/>");
+    ASSERT_NE(w, nullptr);
     ASSERT_EQ(NativeChildren(*w).size(), 3u);
     auto* keep = dynamic_cast<Vcl::Edit*>(w->query("keep"));
     ASSERT_NE(keep, nullptr);
@@ -150,21 +159,10 @@ TEST_F(Native, RemovedControlsTakeTheirNativeWidgetsAlong) {
 // colour, so the field reads as one surface; an edit without one keeps the
 // theme's opaque base.
 TEST_F(Native, AnEditsEntryTakesTheColourOfItsField) {
-    std::string path = dir.file("w.dat");
-    ASSERT_TRUE(WritePackage(
-        path, {{"resource.xml",
-                ResourceXml(Set("", "<res id=\"c.f\" type=\"color\" color=\"#302010\"/>"))},
-               {"window.xml",
-                "<windows><window id=\"w\" style=\"overlapped,caption\" width=\"200\" "
-                "height=\"100\"><layer><edit id=\"field\" height=\"40\" edgecolor=\"c.f\" "
-                "ml=\"8\" mr=\"8\" mt=\"8\" mb=\"8\"/><edit id=\"plain\" height=\"30\"/>"
-                "</layer></window></windows>"}}));
-    ASSERT_TRUE(Res::xResourceManager::Instance().loadMain(path, ""));
-    ASSERT_EQ(Vcl::xWindowManager::Instance().buildAll(
-                  Res::xResourceManager::Instance().windowXml(), Res::xResourceManager::Instance()),
-              1);
-    Vcl::Window* w = Vcl::xWindowManager::Instance().find("w");
-    ASSERT_TRUE(w->native->create(nullptr));
+    Vcl::Window* w = CreateWindow("<res id=\"c.f\" type=\"color\" color=\"#302010\"/>",
+                                  "<edit id=\"field\" height=\"40\" edgecolor=\"c.f\" ml=\"8\" "
+                                  "mr=\"8\" mt=\"8\" mb=\"8\"/><edit id=\"plain\" height=\"30\"/>");
+    ASSERT_NE(w, nullptr);
     const auto background = [&](const char* name) {
         auto* edit = dynamic_cast<Vcl::Edit*>(w->query(name));
         GdkRGBA* rgba = nullptr;

@@ -122,20 +122,6 @@ private:
     std::vector<std::string> seen_;
 };
 
-// The newest recording of the live application.
-std::string NewestRecording(const zvtest::Ingest& ingest) {
-    std::string newest;
-    std::filesystem::file_time_type latest{};
-    for (const auto& f : ingest.Recordings("live")) {
-        const auto t = std::filesystem::last_write_time(f);
-        if (newest.empty() || t > latest) {
-            newest = f;
-            latest = t;
-        }
-    }
-    return newest;
-}
-
 // Counted video frames per second of a recording (the FLV header's rate is
 // not the stream's).
 double FramesPerSecond(const std::string& file, double duration) {
@@ -146,15 +132,6 @@ double FramesPerSecond(const std::string& file, double duration) {
     return duration > 0 ? frames / duration : 0;
 }
 
-Json::Value StreamOf(const Json::Value& probe, const std::string& type) {
-    for (const auto& s : probe["streams"]) {
-        if (s["codec_type"].asString() == type) {
-            return s;
-        }
-    }
-    return Json::Value();
-}
-
 int Run(const std::string& out, double seconds) {
     std::filesystem::create_directories(out);
     Report report;
@@ -162,14 +139,12 @@ int Run(const std::string& out, double seconds) {
         "Zelvio main job: the client signed in, live on the video scene and on a "
         "looping video file, %.0f s each\n",
         seconds);
-    zvtest::OwnDisplay display;
+    clienttest::LiveRig rig;
+    auto& [display, ingest, platform, install] = rig;
     if (!display.problem().empty()) {
         std::fprintf(stderr, "zv_mainjob: %s\n", display.problem().c_str());
         return 1;
     }
-    zvtest::Ingest ingest;
-    zvtest::StandIn platform({.rtmpPort = ingest.Port()});
-    clienttest::ClientInstall install;
     clienttest::ClientHome home;
     const std::string clip = home.root + "/clip720.mp4";
     zvtest::MakeTestClip(clip, 6, 1280, 720);
@@ -201,10 +176,7 @@ int Run(const std::string& out, double seconds) {
     report.Check("live on the video scene (\"" + std::string(kLive) + "\")", live);
     session.Stay(seconds);
 
-    session.Click("btn.push.vod");
-    session.Stay(1.5);  // the file dialog takes the typed path
-    input.type(clip);
-    input.key(XK_Return);
+    clienttest::ChooseVideoFile(*client, input, clip);
     const bool media = session.Wait(
         [&] { return client->control("w.main", "btn.push.vod")["images"][0].asInt() == 1; }, 8000);
     report.Check("switched to the looping video file", media);
@@ -233,13 +205,14 @@ int Run(const std::string& out, double seconds) {
     }
     std::printf("  status texts seen: %s\n", statuses.c_str());
 
-    const std::string recording = NewestRecording(ingest);
+    const std::string recording = ingest.NewestRecording("live");
     const Json::Value probe = recording.empty() ? Json::Value() : zvtest::Ffprobe(recording);
     report.Check(
         "a recording reached the ingest: " + std::filesystem::path(recording).filename().string(),
         !probe.isNull());
     if (!probe.isNull()) {
-        const Json::Value video = StreamOf(probe, "video"), audio = StreamOf(probe, "audio");
+        const Json::Value video = zvtest::StreamOf(probe, "video"),
+                          audio = zvtest::StreamOf(probe, "audio");
         const double duration = std::atof(probe["format"].get("duration", "0").asCString());
         const double fps = FramesPerSecond(recording, duration);
         char line[256];

@@ -91,14 +91,12 @@ double LongestGap(const zvtest::Ingest& ingest) {
 }
 
 int Run(double minutes, double restartEvery) {
-    zvtest::OwnDisplay display;
+    clienttest::LiveRig rig;
+    auto& [display, ingest, platform, install] = rig;
     if (!display.problem().empty()) {
         std::fprintf(stderr, "zv_soak: %s\n", display.problem().c_str());
         return 1;
     }
-    zvtest::Ingest ingest;
-    zvtest::StandIn platform({.rtmpPort = ingest.Port()});
-    clienttest::ClientInstall install;
     clienttest::ClientHome home;
     const std::string clip = home.root + "/clip720.mp4";
     zvtest::MakeTestClip(clip, 10, 1280, 720);
@@ -119,10 +117,7 @@ int Run(double minutes, double restartEvery) {
         std::fprintf(stderr, "zv_soak: %s\n", problem.c_str());
         return 1;
     }
-    click("btn.push.vod");
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    input.type(clip);
-    input.key(XK_Return);
+    clienttest::ChooseVideoFile(*client, input, clip);
     std::this_thread::sleep_for(std::chrono::seconds(1));
     click("c.online");
     if (!zvtest::WaitFor([&] { return status() == "正在直播中..."; }, 20000)) {

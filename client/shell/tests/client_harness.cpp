@@ -211,6 +211,15 @@ bool AnswerMessageBox(zvtest::InspectedProgram& client, zvtest::XInput& input,
     return closed;
 }
 
+void ChooseVideoFile(zvtest::InspectedProgram& client, zvtest::XInput& input,
+                     const std::string& path) {
+    const auto at = zvtest::Centre(client.control("w.main", "btn.push.vod"));
+    input.click(at.x, at.y);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    input.type(path);
+    input.key(XK_Return);
+}
+
 std::string PackageText(const std::string& id) {
     const std::string xml = ReadAll(ZV_SOURCE_DIR "/resources/package/resource.xml");
     const std::regex entry("<res id=\"" + std::regex_replace(id, std::regex("\\."), "\\.") +

@@ -80,6 +80,22 @@ std::string SignIn(zvtest::InspectedProgram& client, zvtest::XInput& input, cons
 bool AnswerMessageBox(zvtest::InspectedProgram& client, zvtest::XInput& input,
                       unsigned long keysym);
 
+// Chooses a video file for the media scene as a person would: the
+// "btn.push.vod" button, then the path typed into the file dialog (which has
+// no inspection record, so it is given a moment to come up).
+void ChooseVideoFile(zvtest::InspectedProgram& client, zvtest::XInput& input,
+                     const std::string& path);
+
+// What a whole live session needs: an X server with a window manager, a
+// real ingest, the platform stand-in pushing to it, and the installed
+// client. Check display.problem() before use.
+struct LiveRig {
+    zvtest::OwnDisplay display;
+    zvtest::Ingest ingest;
+    zvtest::StandIn platform{{.rtmpPort = ingest.Port()}};
+    ClientInstall install;
+};
+
 // The package's text resource (resources/package/resource.xml).
 std::string PackageText(const std::string& id);
 

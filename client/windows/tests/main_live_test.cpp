@@ -15,8 +15,8 @@
 namespace {
 
 using clienttest::PackageText;
-using clienttest::StreamOf;
 using clienttest::WaitRecording;
+using zvtest::StreamOf;
 
 constexpr const char* kLive = "正在直播中...";
 constexpr const char* kLiveRecording = "正在直播、录制中...";

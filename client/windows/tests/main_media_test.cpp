@@ -135,11 +135,7 @@ TEST_F(MainMedia, AChosenVideoFileLoopsOnTheMediaSceneAndItsSoundMovesTheLevel) 
     EXPECT_NEAR(Control("slider.mic")["percent"].asDouble(), 0.85, 0.01);
 
     const size_t since = TraceCount();
-    Click("btn.push.vod");
-    // The file dialog takes a typed path; it has no inspection record.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    input_->type(clip);
-    input_->key(XK_Return);
+    clienttest::ChooseVideoFile(*client_, *input_, clip);
     EXPECT_EQ(WaitTrace("engine: media file ", since), "engine: media file " + clip);
     EXPECT_FALSE(WaitTrace("engine: output scene vod", since).empty());
     ExpectChosenSource("btn.push.vod");

@@ -145,31 +145,12 @@ void MainSession::Script(const std::string& path, const Json::Value& reply) {
     platform_->Control("script", s);
 }
 
-Json::Value StreamOf(const Json::Value& probe, const std::string& type) {
-    for (const auto& s : probe["streams"]) {
-        if (s["codec_type"].asString() == type) {
-            return s;
-        }
-    }
-    return Json::Value();
-}
-
 std::string WaitRecording(const zvtest::Ingest& ingest, const std::string& app, long bytes,
                           int timeoutMs) {
     std::string newest;
     zvtest::WaitFor(
         [&] {
-            newest.clear();
-            timespec latest{};
-            for (const auto& f : ingest.Recordings(app)) {
-                struct stat st {};
-                if (stat(f.c_str(), &st) == 0 &&
-                    (newest.empty() || st.st_mtim.tv_sec > latest.tv_sec ||
-                     (st.st_mtim.tv_sec == latest.tv_sec && st.st_mtim.tv_nsec > latest.tv_nsec))) {
-                    newest = f;
-                    latest = st.st_mtim;
-                }
-            }
+            newest = ingest.NewestRecording(app);
             return !newest.empty() && FileBytes(newest) > bytes;
         },
         timeoutMs);

@@ -63,10 +63,6 @@ protected:
     std::unique_ptr<zvtest::InspectedProgram> client_;
 };
 
-// The media streams of a recording, by codec type ("video", "audio"); null
-// when the file has none of that type.
-Json::Value StreamOf(const Json::Value& probe, const std::string& type);
-
 // A file's size; -1 when it does not exist.
 long FileBytes(const std::string& path);
 
