@@ -3,6 +3,7 @@
 #   /opt/zelvio/ZvUpdator/  zvupdate (the client starts it from beside its own folder)
 #   /usr/bin/zelvio         the launcher on the PATH
 #   /usr/share/applications/zelvio.desktop, /usr/share/icons/hicolor/256x256/apps/zelvio.png
+#   /usr/share/doc/zelvio/  copyright, changelog.gz; /usr/share/man/man1/zelvio.1.gz
 if(ZV_SANITIZE)
   return()
 endif()
@@ -21,13 +22,36 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/zelvio.desktop DESTINATION usr/share
 install(FILES ${ZV_DIST_DIR}/share/icons/hicolor/256x256/apps/zelvio.png
         DESTINATION usr/share/icons/hicolor/256x256/apps)
 
+# Debian's policy: the copyright file as it is, the changelog and the manual
+# page compressed with gzip -9n (no name or time stamp, so builds repeat).
+set(ZV_PKG_DIR ${CMAKE_BINARY_DIR}/packaging)
+foreach(doc changelog zelvio.1)
+  add_custom_command(
+    OUTPUT ${ZV_PKG_DIR}/${doc}.gz
+    COMMAND sh -c "gzip -9n -c \"$0\" > \"$1\"" ${PROJECT_SOURCE_DIR}/packaging/${doc}
+            ${ZV_PKG_DIR}/${doc}.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${doc}
+    VERBATIM)
+  list(APPEND ZV_PKG_DOCS ${ZV_PKG_DIR}/${doc}.gz)
+endforeach()
+add_custom_target(zelvio_package_docs ALL DEPENDS ${ZV_PKG_DOCS})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${ZV_PKG_DIR}/changelog.gz
+        DESTINATION usr/share/doc/zelvio)
+install(FILES ${ZV_PKG_DIR}/zelvio.1.gz DESTINATION usr/share/man/man1)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zelvio)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Zelvio developers <dev@zelvio.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Desktop live-streaming broadcaster")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Sign in to the platform, preview and go live over RTMP (H.264 + AAC) with the camera, a window or the desktop, or a looping video file, beside the room's chat and gift pages.")
+# The extended description, in lines a package manager shows as they are.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Zelvio lets a streamer sign in to the platform, watch a live preview and"
+  "go live over RTMP (H.264 video and AAC sound). It captures the camera, a"
+  "window or the whole desktop, either of them with the camera in a corner,"
+  "or a looping video file, with the platform's logo over the picture and"
+  "the microphone and desktop sound mixed in. The room's chat and gift pages"
+  "are shown beside the preview. An updater offers newer versions.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)

@@ -39,12 +39,9 @@ export XDG_RUNTIME_DIR=$state/runtime
 # entries) go with the run's state.
 export TMPDIR=$state/tmp
 
-# A display number nobody uses: no lock file, no socket file and no abstract
-# socket, so no client of this run can reach another X server by mistake.
-display_free() {
-    [ ! -e "/tmp/.X$1-lock" ] && [ ! -e "/tmp/.X11-unix/X$1" ] &&
-        ! ss -xl 2>/dev/null | grep -q "/tmp/.X11-unix/X$1 "
-}
+# The server picks a free display number itself and writes it to the given
+# descriptor once it accepts clients (-displayfd): no race with other jobs
+# starting X servers at the same moment.
 xvfb_pid=
 cleanup() {
     if [ -n "$xvfb_pid" ]; then
@@ -54,22 +51,18 @@ cleanup() {
     rm -rf "$state"
 }
 trap cleanup EXIT
-for n in $(seq $((200 + RANDOM % 200)) 499); do
-    display_free "$n" || continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp 2>"$state/xvfb.log" &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-        xdpyinfo -display ":$n" >/dev/null 2>&1 && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$xvfb_pid" 2>/dev/null && xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        export DISPLAY=":$n"
-        break
-    fi
-    kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$state/display" 2>"$state/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 300); do
+    [ "$(wc -l <"$state/display" 2>/dev/null)" -ge 1 ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
 done
-[ -n "$xvfb_pid" ] || { echo "test: could not start Xvfb"; cat "$state/xvfb.log"; exit 1; }
+number=$(head -n 1 "$state/display" 2>/dev/null)
+if [ -z "$number" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    echo "test: could not start Xvfb"; cat "$state/xvfb.log"; exit 1
+fi
+export DISPLAY=":$number"
 echo "test: Xvfb on $DISPLAY"
 
 passed=0

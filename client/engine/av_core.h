@@ -70,10 +70,13 @@ public:
     // Splits the address at its last '/' into server and key, builds a fresh
     // output, encoders and service and starts them. True when libobs accepted
     // the start; whether the ingest was reached is reported afterwards through
-    // AVCoreEvent::OnStreamStatus. Addresses shorter than 8 characters: false,
-    // nothing created.
+    // AVCoreEvent::OnStreamStatus. An address that fails CheckPushAddress
+    // (shorter than 8 characters among them): false, nothing created.
     bool StartStreaming(const std::string& address, bool useAuth, const char* userName,
                         const char* password);
+    // Why the last StartStreaming returned false, as a text resource key of
+    // the package; empty after a start that was accepted.
+    const char* LastStartFailureKey() const { return lastStartFailureKey_; }
     // Asks the output to stop; returns at once. The sink hears "stopped" when
     // the output has finished, at the latest after kStopGraceMs (then the
     // output is forced to stop).
@@ -189,6 +192,7 @@ private:
     std::vector<std::unique_ptr<OutputWorker>> retiredWorkers_;
     uint64_t session_ = 0;
     StreamStatus streamStatus_;
+    const char* lastStartFailureKey_ = "";
     // Lets queued UI work find out whether this engine still exists.
     std::shared_ptr<char> alive_ = std::make_shared<char>(0);
     bool ready_ = false;

@@ -40,6 +40,9 @@ void OnReconnectSuccess(void* param, calldata_t* /*data*/) {
     OutputSignals::Queue(static_cast<OutputSignals*>(param), OutputSignal::ReconnectSuccess, 0);
 }
 
+// The RTMP output of this libobs build is linked with a TLS library.
+constexpr bool kOutputSpeaksTls = true;
+
 struct StopWatch {
     std::weak_ptr<char> alive;
     uint64_t session;
@@ -96,13 +99,18 @@ void AVCore::ReleaseOutput() {
 bool AVCore::StartStreaming(const std::string& address, bool useAuth, const char* userName,
                             const char* password) {
     ZV_TRACE("start.streaming: %s", address.c_str());
-    const std::optional<PushTarget> target = SplitPushAddress(address);
-    if (!target || !ready_)
-        return false;
-    if (!IsSafeRtmpServer(target->server)) {
-        ZV_TRACE("engine: malformed server in the push address; not started");
+    if (!ready_) {
+        lastStartFailureKey_ = "s.stream.error.engine";
         return false;
     }
+    const PushAddressProblem problem = CheckPushAddress(address, kOutputSpeaksTls);
+    if (problem != PushAddressProblem::None) {
+        ZV_TRACE("engine: unusable push address; not started");
+        lastStartFailureKey_ = PushAddressProblemKey(problem);
+        return false;
+    }
+    const PushTarget target = *SplitPushAddress(address);
+    lastStartFailureKey_ = "s.stream.error.start";
 
     // A new start replaces everything of the previous one; releasing the old
     // output ends its stream.
@@ -139,8 +147,8 @@ bool AVCore::StartStreaming(const std::string& address, bool useAuth, const char
     }
     {
         OBSDataAutoRelease settings = obs_data_create();
-        obs_data_set_string(settings, "server", target->server.c_str());
-        obs_data_set_string(settings, "key", target->key.c_str());
+        obs_data_set_string(settings, "server", target.server.c_str());
+        obs_data_set_string(settings, "key", target.key.c_str());
         obs_data_set_bool(settings, "use_auth", useAuth);
         obs_data_set_string(settings, "username", userName ? userName : "");
         obs_data_set_string(settings, "password", password ? password : "");
@@ -165,7 +173,9 @@ bool AVCore::StartStreaming(const std::string& address, bool useAuth, const char
     // the output reports.
     OutputSignals::Queue(param, OutputSignal::StartAccepted, 0);
     const bool started = obs_output_start(output_);
-    if (!started) {
+    if (started) {
+        lastStartFailureKey_ = "";
+    } else {
         const char* error = obs_output_get_last_error(output_);
         ZV_TRACE("engine: output refused to start: %s", error ? error : "(no reason)");
         OutputSignals::Queue(param, OutputSignal::StartRefused, 0);

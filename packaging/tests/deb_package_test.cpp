@@ -109,6 +109,50 @@ TEST_F(DebPackage, DeclaresWhatItNeedsAndKeepsNoBuildPaths) {
         << "a build path is left in the program";
 }
 
+TEST_F(DebPackage, CarriesItsCopyrightChangelogAndManualPage) {
+    const fs::path root(*root_);
+    const std::string copyright = Read(root / "usr/share/doc/zelvio/copyright");
+    EXPECT_EQ(copyright.rfind(
+                  "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/", 0),
+              0u);
+    EXPECT_NE(copyright.find("License: GPL-2+"), std::string::npos);
+    // The changelog and the manual page are compressed without a name or a
+    // time stamp, and say what they must.
+    const zvtest::CommandResult changelog =
+        zvtest::RunCommand({"gzip", "-dc", (root / "usr/share/doc/zelvio/changelog.gz").string()});
+    EXPECT_EQ(changelog.exitCode, 0) << changelog.output;
+    std::string version = Field("Version");
+    version.pop_back();  // the newline
+    EXPECT_EQ(changelog.output.rfind("zelvio (" + version + ")", 0), 0u) << changelog.output;
+    const zvtest::CommandResult manual = zvtest::RunCommand(
+        {"man", "-l", "-P", "cat", (root / "usr/share/man/man1/zelvio.1.gz").string()});
+    EXPECT_EQ(manual.exitCode, 0) << manual.output;
+    for (const char* part :
+         {"NAME", "SYNOPSIS", "ENVIRONMENT", "ZELVIO_API_HOST", "ZELVIO_TRACE", "registry.ini"}) {
+        EXPECT_NE(manual.output.find(part), std::string::npos) << part;
+    }
+    const std::string description = Field("Description");
+    EXPECT_EQ(description.rfind("Desktop live-streaming broadcaster\n", 0), 0u) << description;
+    std::istringstream lines(description);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(line.size(), 80u) << line;
+    }
+}
+
+// What a distribution's reviewer runs: no error and no warning but the
+// intended install under /opt.
+TEST_F(DebPackage, LintianFindsNothingButTheFolderInOpt) {
+    const zvtest::CommandResult lintian = zvtest::RunCommand(
+        {"lintian", "--no-tag-display-limit", "--suppress-tags", "dir-or-file-in-opt", *deb_}, 240);
+    ASSERT_NE(lintian.exitCode, -1) << lintian.output;
+    std::istringstream lines(lintian.output);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_NE(line.rfind("E: ", 0), 0u) << line;
+        EXPECT_NE(line.rfind("W: ", 0), 0u) << line;
+    }
+    EXPECT_EQ(lintian.exitCode, 0) << lintian.output;
+}
+
 TEST_F(DebPackage, TheUnpackedClientComesUpToItsLoginWindow) {
     zvtest::OwnDisplay display;
     if (!display.problem().empty()) {

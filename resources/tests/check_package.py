@@ -30,6 +30,8 @@ TEXTS = ["s.title", "s.msg.title", "s.exit", "s.error.init", "s.login.error.empt
          "s.stream.error.connect", "s.stream.error.key", "s.stream.error.disconnected",
          "s.stream.error.unsupported", "s.stream.error.space", "s.stream.error.encode",
          "s.stream.error.other", "s.stream.error.start", "s.stream.error.engine", "s.health"]
+# What the push-address check says is wrong.
+TEXTS += ["s.stream.error.address." + k for k in ("scheme", "host", "port", "app", "key")]
 # (window, control, attribute, least frames)
 FRAMES = [("w.login", "l.loading", "image", 8),
           ("w.main", "slider.mic", "image-scroll", 22),

@@ -17,9 +17,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+
+extern char** environ;
 
 #ifndef ZV_SUPPORT_SOURCE_DIR
 #define ZV_SUPPORT_SOURCE_DIR "."
@@ -69,18 +72,22 @@ int DecodeStatus(int status) {
     return -1;
 }
 
-// In the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void ExecChild(const std::string& program, char* const* argv, int in, int out,
-                            pid_t parent) {
+// In the child between fork and exec: only async-signal-safe calls. `envp`
+// null keeps the test's environment; `folder` null its working folder.
+[[noreturn]] void ExecChild(const std::string& program, char* const* argv, char* const* envp,
+                            const char* folder, int in, int out, int err, pid_t parent) {
     // The server must not outlive the test that started it, even if the test
     // crashes before its destructors run.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() != parent) {
         _exit(127);
     }
+    if (folder && chdir(folder) != 0) {
+        _exit(126);
+    }
     dup2(in, STDIN_FILENO);
     dup2(out, STDOUT_FILENO);
-    dup2(out, STDERR_FILENO);
+    dup2(err, STDERR_FILENO);
     // Descriptors the test process holds (sockets, pipes of other children)
     // must not live on in a server that outlives them.
     close_range(3, ~0U, 0);
@@ -91,7 +98,11 @@ int DecodeStatus(int status) {
     signal(SIGPIPE, SIG_DFL);
     signal(SIGTERM, SIG_DFL);
     signal(SIGINT, SIG_DFL);
-    execv(program.c_str(), argv);
+    if (envp) {
+        execve(program.c_str(), argv, envp);
+    } else {
+        execv(program.c_str(), argv);
+    }
     _exit(127);
 }
 
@@ -120,7 +131,7 @@ CommandResult RunCommand(const std::vector<std::string>& argv, double timeoutSec
     pid_t parent = getpid();
     pid_t pid = fork();
     if (pid == 0) {
-        ExecChild(program, args.pointers.data(), devnull, fds[1], parent);
+        ExecChild(program, args.pointers.data(), nullptr, nullptr, devnull, fds[1], fds[1], parent);
     }
     close(fds[1]);
     if (devnull >= 0) {
@@ -234,10 +245,13 @@ CommandResult PushTestStream(const std::string& rtmpUrl, double seconds) {
                       seconds + 30);
 }
 
-int FreePort() {
+namespace {
+
+// A loopback TCP socket bound to a port the kernel picks; the port through `port`.
+int BindLoopbackSocket(const char* who, int& port) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        throw std::runtime_error(std::string("FreePort: socket: ") + std::strerror(errno));
+        throw std::runtime_error(std::string(who) + ": socket: " + std::strerror(errno));
     }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -248,10 +262,26 @@ int FreePort() {
         getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
         int e = errno;
         close(fd);
-        throw std::runtime_error(std::string("FreePort: bind: ") + std::strerror(e));
+        throw std::runtime_error(std::string(who) + ": bind: " + std::strerror(e));
     }
-    close(fd);
-    return ntohs(addr.sin_port);
+    port = ntohs(addr.sin_port);
+    return fd;
+}
+
+}  // namespace
+
+int FreePort() {
+    int port = 0;
+    close(BindLoopbackSocket("FreePort", port));
+    return port;
+}
+
+ClosedPort::ClosedPort() {
+    fd_ = BindLoopbackSocket("ClosedPort", port_);
+}
+
+ClosedPort::~ClosedPort() {
+    close(fd_);
 }
 
 bool PortAcceptsConnections(int port) {
@@ -373,6 +403,54 @@ ChildProcess::~ChildProcess() {
     Terminate();
 }
 
+pid_t StartProcess(const std::vector<std::string>& argv,
+                   const std::vector<std::pair<std::string, std::string>>& env,
+                   const std::string& folder, const std::string& outPath,
+                   const std::string& errPath) {
+    if (argv.empty()) {
+        return -1;
+    }
+    std::string program;
+    try {
+        program = ResolveProgram(argv[0]);
+    } catch (const std::exception&) {
+        return -1;
+    }
+    // Everything the child needs is made before the fork.
+    std::map<std::string, std::string> merged;
+    for (char** e = environ; e && *e; ++e) {
+        if (const char* eq = std::strchr(*e, '=')) {
+            merged[std::string(*e, static_cast<size_t>(eq - *e))] = eq + 1;
+        }
+    }
+    for (const auto& [k, v] : env) {
+        merged[k] = v;
+    }
+    std::vector<std::string> envStrings;
+    for (const auto& [k, v] : merged) {
+        envStrings.push_back(k + "=" + v);
+    }
+    Argv envp(envStrings);
+    Argv args(argv);
+    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    const int err = errPath == outPath
+                        ? out
+                        : open(errPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ExecChild(program, args.pointers.data(), envp.pointers.data(),
+                  folder.empty() ? nullptr : folder.c_str(), in, out, err, parent);
+    }
+    for (int fd : {in, out, err != out ? err : -1}) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    return pid;
+}
+
 void ChildProcess::Spawn(const std::vector<std::string>& argv, const std::string& logFile) {
     if (pid_ > 0 && Running()) {
         throw std::runtime_error("ChildProcess::Spawn: a process is already running");
@@ -390,7 +468,7 @@ void ChildProcess::Spawn(const std::vector<std::string>& argv, const std::string
     pid_t parent = getpid();
     pid_t pid = fork();
     if (pid == 0) {
-        ExecChild(program, args.pointers.data(), in, out, parent);
+        ExecChild(program, args.pointers.data(), nullptr, nullptr, in, out, out, parent);
     }
     close(out);
     if (in >= 0) {

@@ -10,6 +10,8 @@
 //   PushTestStream(url, seconds)   ffmpeg pushes a generated test picture and
 //                                  tone (H.264 + AAC, FLV) to an RTMP address
 //   FreePort()                     a loopback TCP port that was free just now
+//   ClosedPort                     a loopback TCP port held for the test's
+//                                  lifetime on which every connection is refused
 //   ChildProcess                   a spawned server owned by PID: terminated
 //                                  (SIGTERM, then SIGKILL) and reaped on
 //                                  destruction; it also receives SIGTERM when
@@ -22,6 +24,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zvtest {
@@ -31,6 +34,17 @@ struct CommandResult {
     std::string output;  // stdout and stderr as they interleaved
     bool timedOut = false;
 };
+
+// The one way the test helpers start a program: argv[0] searched in PATH,
+// `env` over the test's environment, in `folder` (the current one when
+// empty), stdin from /dev/null, stdout and stderr appended to the given files
+// (they may be the same). The child gets SIGTERM when the spawning thread
+// ends and keeps none of the test's other descriptors. The caller owns and
+// reaps the PID; -1 when it cannot be started.
+pid_t StartProcess(const std::vector<std::string>& argv,
+                   const std::vector<std::pair<std::string, std::string>>& env,
+                   const std::string& folder, const std::string& outPath,
+                   const std::string& errPath);
 
 // Runs argv[0] (searched in PATH) with the given arguments and waits at most
 // `timeoutSeconds`; a program still running then is killed (timedOut set).
@@ -58,6 +72,22 @@ void MakeTestClip(const std::string& path, double seconds, int width, int height
 
 // Asks the kernel for an unused loopback port (bind to port 0) and releases it.
 int FreePort();
+
+// A loopback port bound but never listened on, for as long as the object
+// lives: connections to it are refused, and no other program on the machine
+// can start listening there meanwhile (unlike a FreePort() number).
+class ClosedPort {
+public:
+    ClosedPort();
+    ~ClosedPort();
+    ClosedPort(const ClosedPort&) = delete;
+    ClosedPort& operator=(const ClosedPort&) = delete;
+    int Port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
 
 // True when a TCP connection to 127.0.0.1:port succeeds.
 bool PortAcceptsConnections(int port);

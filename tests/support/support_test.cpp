@@ -1,6 +1,9 @@
 // Checks the test-support helpers against the real programs they drive.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -59,6 +62,31 @@ TEST(FreePortTest, PortIsBindableAndNotListening) {
     int a = FreePort();
     EXPECT_GT(a, 1024);
     EXPECT_FALSE(PortAcceptsConnections(a));
+}
+
+bool CanBindLoopback(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    const bool ok = bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    close(fd);
+    return ok;
+}
+
+TEST(FreePortTest, AClosedPortRefusesAndCannotBeTakenWhileHeld) {
+    int port = 0;
+    {
+        ClosedPort held;
+        port = held.Port();
+        EXPECT_GT(port, 1024);
+        EXPECT_FALSE(PortAcceptsConnections(port));
+        EXPECT_FALSE(CanBindLoopback(port));  // nobody else can listen there
+    }
+    EXPECT_TRUE(CanBindLoopback(port));  // released with the object
 }
 
 TEST(ChildProcessTest, TerminateReapsAndReportsSignal) {

@@ -5,9 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,13 +14,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <thread>
 
 #include "support/process.h"
-
-extern char** environ;
 
 namespace zvtest {
 
@@ -45,93 +40,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
         out.push_back(line);
     }
     return out;
-}
-
-std::string FindInPath(const std::string& name) {
-    if (name.find('/') != std::string::npos) {
-        return name;
-    }
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "/usr/local/bin:/usr/bin:/bin");
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        const std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-    }
-    return {};
-}
-
-// Starts argv with `env` over the test's environment, stdin from /dev/null
-// and the two streams to the given files; -1 when it cannot be started.
-pid_t Spawn(const std::vector<std::string>& argv,
-            const std::vector<std::pair<std::string, std::string>>& env, const std::string& folder,
-            const std::string& outPath, const std::string& errPath) {
-    if (argv.empty()) {
-        return -1;
-    }
-    const std::string program = FindInPath(argv[0]);
-    if (program.empty()) {
-        return -1;
-    }
-    // Everything the child needs is made before the fork: after it only
-    // async-signal-safe calls are allowed.
-    std::map<std::string, std::string> merged;
-    for (char** e = environ; e && *e; ++e) {
-        const char* eq = std::strchr(*e, '=');
-        if (eq) {
-            merged[std::string(*e, static_cast<size_t>(eq - *e))] = eq + 1;
-        }
-    }
-    for (const auto& [k, v] : env) {
-        merged[k] = v;
-    }
-    std::vector<std::string> envStrings;
-    for (const auto& [k, v] : merged) {
-        envStrings.push_back(k + "=" + v);
-    }
-    std::vector<char*> envp, args;
-    for (auto& s : envStrings) {
-        envp.push_back(s.data());
-    }
-    envp.push_back(nullptr);
-    std::vector<std::string> argStrings = argv;
-    for (auto& s : argStrings) {
-        args.push_back(s.data());
-    }
-    args.push_back(nullptr);
-    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // A crashed test leaves no program behind.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent) {
-            _exit(127);
-        }
-        if (!folder.empty() && chdir(folder.c_str()) != 0) {
-            _exit(126);
-        }
-        dup2(in, STDIN_FILENO);
-        dup2(out, STDOUT_FILENO);
-        dup2(err, STDERR_FILENO);
-        close_range(3, ~0U, 0);
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
-        signal(SIGPIPE, SIG_DFL);
-        signal(SIGTERM, SIG_DFL);
-        execve(program.c_str(), args.data(), envp.data());
-        _exit(127);
-    }
-    for (int fd : {in, out, err}) {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-    return pid;
 }
 
 // SIGTERM, up to 2 s to leave, then SIGKILL; reaped either way.
@@ -190,7 +98,7 @@ InspectedProgram::InspectedProgram(const ProgramOptions& options) {
     errPath_ = folder_ + "/stderr.log";
     auto env = options.env;
     env.emplace_back("ZUDOZ_INSPECT", statePath_);
-    pid_ = Spawn(options.argv, env, options.workingFolder, outPath_, errPath_);
+    pid_ = StartProcess(options.argv, env, options.workingFolder, outPath_, errPath_);
     started_ = pid_ > 0;
 }
 
@@ -426,31 +334,30 @@ void XInput::type(const std::string& text) {
 
 OwnDisplay::OwnDisplay(bool windowManager) {
     folder_ = MakeTempFolder("zv-display-");
-    int first = 600 + getpid() % 200, last = 999;
-    if (const char* range = std::getenv("ZVTEST_DISPLAYS")) {
-        if (std::sscanf(range, "%d-%d", &first, &last) != 2) {
-            problem_ = std::string("ZVTEST_DISPLAYS is not \"first-last\": ") + range;
-            return;
-        }
-    }
-    int number = -1;
-    for (int n = first; n <= last; ++n) {
-        const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-        if (access(lock.c_str(), F_OK) != 0 && access(socket.c_str(), F_OK) != 0) {
-            number = n;
-            break;
-        }
-    }
-    if (number < 0) {
-        problem_ = "no free display number";
+    // The server picks a free number itself and writes it, once it accepts
+    // clients, to the descriptor given (here its standard output): no race
+    // with other jobs starting X servers beside the tests.
+    const std::string numberFile = folder_ + "/display";
+    server_ = StartProcess(
+        {"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {}, {},
+        numberFile, folder_ + "/xvfb.log");
+    std::string number;
+    WaitFor(
+        [&] {
+            const std::string text = ReadFile(numberFile);
+            if (text.find('\n') == std::string::npos)
+                return false;
+            number = text.substr(0, text.find('\n'));
+            return true;
+        },
+        20000);
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) {
+        problem_ = "Xvfb did not start: " + ReadFile(folder_ + "/xvfb.log");
         return;
     }
-    const std::string name = ":" + std::to_string(number);
-    server_ = Spawn({"Xvfb", name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {}, {},
-                    folder_ + "/xvfb.log", folder_ + "/xvfb.log");
+    const std::string name = ":" + number;
     Display* d = nullptr;
-    WaitFor([&] { return server_ > 0 && (d = XOpenDisplay(name.c_str())) != nullptr; }, 8000);
+    WaitFor([&] { return server_ > 0 && (d = XOpenDisplay(name.c_str())) != nullptr; }, 20000);
     if (!d) {
         problem_ = "Xvfb did not start: " + ReadFile(folder_ + "/xvfb.log");
         return;
@@ -460,8 +367,8 @@ OwnDisplay::OwnDisplay(bool windowManager) {
         name_ = name;
         return;
     }
-    manager_ = Spawn({"openbox", "--sm-disable"}, {{"DISPLAY", name}}, {}, folder_ + "/openbox.log",
-                     folder_ + "/openbox.log");
+    manager_ = StartProcess({"openbox", "--sm-disable"}, {{"DISPLAY", name}}, {},
+                            folder_ + "/openbox.log", folder_ + "/openbox.log");
     // A window manager that runs announces itself on the root window.
     const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
     const bool managed =
@@ -478,7 +385,7 @@ OwnDisplay::OwnDisplay(bool windowManager) {
                                 }
                                 return n == 1;
                             },
-                            8000);
+                            20000);
     XCloseDisplay(d);
     if (!managed) {
         problem_ = "openbox did not start: " + ReadFile(folder_ + "/openbox.log");

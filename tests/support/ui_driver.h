@@ -5,7 +5,7 @@
 // real input goes through XTest at the places that file gives, and an X
 // server with a window manager can be had per test.
 //
-//   zvtest::OwnDisplay display;                  // Xvfb + openbox, :80..:89 etc.
+//   zvtest::OwnDisplay display;                  // Xvfb + openbox of the test's own
 //   zvtest::InspectedProgram p({.argv = {exe}, .env = {{"DISPLAY", display.name()}}});
 //   p.waitShown("w.login");
 //   zvtest::XInput input(display.name());
@@ -123,10 +123,9 @@ private:
     Display* display_ = nullptr;
 };
 
-// An Xvfb of its own with openbox on it. The number is the first free one
-// of ZVTEST_DISPLAYS ("80-89") when that is set, else one above 600; the
-// name is empty when the server or the window manager could not be started
-// (problem() tells why).
+// An Xvfb of its own with openbox on it. The server picks its number
+// (-displayfd); the name is empty when the server or the window manager
+// could not be started (problem() tells why).
 class OwnDisplay {
 public:
     explicit OwnDisplay(bool windowManager = true);

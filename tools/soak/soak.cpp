@@ -142,8 +142,17 @@ int Run(double minutes, double restartEvery) {
             lastPss = zvtest::TreePssKiB(client->pid());
             firstPss = firstPss ? firstPss : lastPss;
             maxPss = std::max(maxPss, lastPss);
-            std::printf("  %6.0f s  PSS %7.1f MiB  status %s\n", Seconds(Clock::now() - t0),
-                        lastPss / 1024.0, status().c_str());
+            // Each process apart, so that growth can be put where it is.
+            std::string parts;
+            for (pid_t pid : zvtest::ProcessTree(client->pid())) {
+                char part[96];
+                std::snprintf(part, sizeof part, " %s %.1f", zvtest::ProcessName(pid).c_str(),
+                              zvtest::ProcessPssKiB(pid) / 1024.0);
+                parts += part;
+            }
+            std::printf("  %6.0f s  PSS %7.1f MiB (%s)  restarts %d  status %s\n",
+                        Seconds(Clock::now() - t0), lastPss / 1024.0, parts.c_str() + 1, restarts,
+                        status().c_str());
             std::fflush(stdout);
             nextSample += std::chrono::seconds(30);
         }

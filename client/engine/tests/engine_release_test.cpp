@@ -40,6 +40,7 @@ TEST(EngineRelease, WithoutAnXServerEveryCallFailsSafely) {
     EXPECT_EQ(names, std::vector<std::string>{"n"});
     EXPECT_EQ(ids, std::vector<std::string>{"i"});
     EXPECT_FALSE(core->StartStreaming("rtmp://127.0.0.1:1/live/key", false, "", ""));
+    EXPECT_STREQ(core->LastStartFailureKey(), "s.stream.error.engine");
     core->StopStreaming();
     zv::RunLoopFor(100ms);
     EXPECT_TRUE(sink.statuses.empty());

@@ -203,7 +203,7 @@ TEST_F(EngineStream, MediaSceneReachesTheIngestAsH264AndAac) {
     EXPECT_GT(spread, 20.0) << "picture at " << duration - 0.5 << " s";
 }
 
-TEST_F(EngineStream, ShortAddressIsRefusedAndEightCharactersAreSplit) {
+TEST_F(EngineStream, ShortAddressIsRefusedAndAcceptedOnesAreSplitAtTheLastSlash) {
     obs_output_t* before = obs_get_output_by_name("main rtmp stream");
     EXPECT_FALSE(core->StartStreaming("rtmp:/k", false, "", ""));  // 7 characters
     obs_output_t* after = obs_get_output_by_name("main rtmp stream");
@@ -213,14 +213,16 @@ TEST_F(EngineStream, ShortAddressIsRefusedAndEightCharactersAreSplit) {
     zv::RunLoopFor(100ms);
     EXPECT_EQ(sink.statuses.size(), mark);
 
-    // 8 characters: accepted by the engine, split at the last '/', and then
-    // reported as failed since no such server exists.
-    EXPECT_TRUE(core->StartStreaming("rtmp:/ab", false, "", ""));
+    // Accepted, split at the last '/' with the query kept in the key, and
+    // then reported as failed since nothing listens there.
+    zvtest::ClosedPort closed;
+    const std::string server = "rtmp://127.0.0.1:" + std::to_string(closed.Port()) + "/live/";
+    EXPECT_TRUE(core->StartStreaming(server + "ab?t=1&u=2", false, "", ""));
     obs_service_t* service = obs_get_service_by_name("our cloud");
     ASSERT_NE(service, nullptr);
     obs_data_t* settings = obs_service_get_settings(service);
-    EXPECT_STREQ(obs_data_get_string(settings, "server"), "rtmp:/");
-    EXPECT_STREQ(obs_data_get_string(settings, "key"), "ab");
+    EXPECT_STREQ(obs_data_get_string(settings, "server"), server.c_str());
+    EXPECT_STREQ(obs_data_get_string(settings, "key"), "ab?t=1&u=2");
     for (const char* key : {"server", "key", "use_auth", "username", "password"}) {
         EXPECT_TRUE(obs_data_has_user_value(settings, key)) << key;
     }
@@ -232,7 +234,8 @@ TEST_F(EngineStream, ShortAddressIsRefusedAndEightCharactersAreSplit) {
 }
 
 TEST_F(EngineStream, NothingListeningIsReportedAsAFailedStart) {
-    const int port = zvtest::FreePort();
+    zvtest::ClosedPort closed;
+    const int port = closed.Port();
     const auto started = std::chrono::steady_clock::now();
     EXPECT_TRUE(core->StartStreaming("rtmp://127.0.0.1:" + std::to_string(port) + "/live/none",
                                      false, "", ""));
@@ -465,31 +468,54 @@ TEST_F(EngineStream, NewStartWhileConnectingToASilentIngestIsPrompt) {
     EXPECT_GE(WaitFor(StreamState::Live, 10s, again), 0) << sink.Describe();
 }
 
-TEST_F(EngineStream, UnusableAddressesEndAsFailedWithoutCrashing) {
-    for (const std::string& address : std::vector<std::string>{
-             "abcdefgh", "http://127.0.0.1:1/live/key", "rtmp://127.0.0.1:99999/live/key",
-             "rtmp:///////", "rtmp://bad host name/live/key", "rtmps://127.0.0.1:1/live/key",
-             "rtmp://[]/live/key", "rtmp://" + std::string(300, 'h') + "/live/key",
-             std::string(5000, 'x') + "/" + std::string(5000, 'k')}) {
-        const size_t from = sink.statuses.size();
-        EXPECT_TRUE(core->StartStreaming(address, false, "", "")) << address.substr(0, 40);
-        const int failed = WaitFor(StreamState::Failed, 10s, from);
-        ASSERT_GE(failed, 0) << address.substr(0, 40) << ": " << sink.Describe();
-        EXPECT_NE(sink.statuses[failed].code, 0) << address.substr(0, 40);
-        EXPECT_EQ(sink.Find(StreamState::Live, from), -1) << address.substr(0, 40);
-    }
-    // An unclosed IPv6 bracket in the host would take the process down in the
-    // output's address parser: refused like a short address, nothing created.
-    for (const char* address : {"rtmp://[::1/live/key", "rtmp://[/key", "rtmp://[:1935/live/key"}) {
+TEST_F(EngineStream, UnusableAddressesAreRefusedWithTheirReasonAndNothingCreated) {
+    // Each is refused before the output sees it: a port above 65535 would
+    // otherwise go to the default port, an unclosed bracket crash the parser.
+    const std::pair<std::string, const char*> cases[] = {
+        {"abcdefgh", "s.stream.error.address.scheme"},
+        {"http://127.0.0.1:1/live/key", "s.stream.error.address.scheme"},
+        {"rtmp://127.0.0.1:99999/live/key", "s.stream.error.address.port"},
+        {"rtmp://127.0.0.1:0/live/key", "s.stream.error.address.port"},
+        {"rtmp:///////", "s.stream.error.address.host"},
+        {"rtmp://bad host name/live/key", "s.stream.error.address.host"},
+        {"rtmp://[]/live/key", "s.stream.error.address.host"},
+        {"rtmp://[::1/live/key", "s.stream.error.address.host"},
+        {"rtmp://[/key", "s.stream.error.address.host"},
+        {"rtmp://" + std::string(300, 'h') + "/live/key", "s.stream.error.address.host"},
+        {"rtmp://127.0.0.1/key", "s.stream.error.address.app"},
+        {"rtmp://127.0.0.1/live/", "s.stream.error.address.key"},
+        {std::string(5000, 'x') + "/" + std::string(5000, 'k'), "s.stream.error.address.scheme"},
+        {"rtmp:/k", "s.stream.error.path"},
+    };
+    for (const auto& [address, key] : cases) {
         obs_output_t* before = obs_get_output_by_name("main rtmp stream");
         const size_t from = sink.statuses.size();
-        EXPECT_FALSE(core->StartStreaming(address, false, "", "")) << address;
+        EXPECT_FALSE(core->StartStreaming(address, false, "", "")) << address.substr(0, 40);
+        EXPECT_STREQ(core->LastStartFailureKey(), key) << address.substr(0, 40);
         obs_output_t* after = obs_get_output_by_name("main rtmp stream");
-        EXPECT_EQ(before, after) << address;
+        EXPECT_EQ(before, after) << address.substr(0, 40);
         obs_output_release(before);
         obs_output_release(after);
-        zv::RunLoopFor(200ms);
-        EXPECT_EQ(sink.statuses.size(), from) << address;
+        zv::RunLoopFor(100ms);
+        EXPECT_EQ(sink.statuses.size(), from) << address.substr(0, 40);
+    }
+}
+
+TEST_F(EngineStream, UsableAddressesWithoutAnIngestEndAsFailedStarts) {
+    // Ports this test holds closed, so the outcome does not depend on what
+    // else listens on the machine.
+    zvtest::ClosedPort plain;
+    zvtest::ClosedPort tls;
+    for (const std::string& address :
+         {"rtmp://127.0.0.1:" + std::to_string(plain.Port()) + "/live/key",
+          "rtmps://127.0.0.1:" + std::to_string(tls.Port()) + "/live/key"}) {
+        const size_t from = sink.statuses.size();
+        EXPECT_TRUE(core->StartStreaming(address, false, "", "")) << address;
+        EXPECT_STREQ(core->LastStartFailureKey(), "") << address;
+        const int failed = WaitFor(StreamState::Failed, 10s, from);
+        ASSERT_GE(failed, 0) << address << ": " << sink.Describe();
+        EXPECT_NE(sink.statuses[failed].code, 0) << address;
+        EXPECT_EQ(sink.Find(StreamState::Live, from), -1) << address;
     }
 }
 
