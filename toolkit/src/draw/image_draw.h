@@ -16,13 +16,13 @@ enum class ImageMode { Original = 0, Tile = 1, Stretch = 2, Stretch9 = 3 };
 // (2 for an "@2x" picture), so it covers the same place as the 1× one.
 struct ImageDesc {
     cairo_surface_t* picture = nullptr;  // not owned; null draws nothing
-    int pictureScale = 1;                // picture pixels per logical pixel
     int frameWidth = 0;                  // 0: picture width / count (logical)
     int frameHeight = 0;                 // 0: picture height (logical)
     int index = 0;                       // clamped into 0..count-1
     int count = 1;
     ImageMode mode = ImageMode::Original;
     int ml = 0, mr = 0, mt = 0, mb = 0;  // stretch9 margins
+    int pictureScale = 1;                // picture pixels per logical pixel
 };
 
 // The frame the description selects, kept inside the picture, in logical

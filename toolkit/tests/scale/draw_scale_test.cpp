@@ -142,7 +142,7 @@ ScaledCanvas Drawn(const ImageDesc& image, const Rect& dest, int w, int h, int s
 TEST(ScaledPicture, A2xPictureLandsOneToOneOnAScale2Target) {
     SurfacePtr sharp = MakePicture(20, 12, Unique);
     for (ImageMode mode : {ImageMode::Original, ImageMode::Stretch}) {
-        ImageDesc image{.picture = sharp.get(), .pictureScale = 2, .mode = mode};
+        ImageDesc image{.picture = sharp.get(), .mode = mode, .pictureScale = 2};
         EXPECT_EQ(FrameRect(image), (Rect{0, 0, 10, 6})) << "frames are logical";
         const ScaledCanvas c = Drawn(image, Rect{1, 1, 10, 6}, 14, 10, 2);
         for (int y = 0; y < 12; ++y) {
@@ -179,7 +179,7 @@ TEST(ScaledPicture, StripFramesAreChosenInLogicalUnits) {
         const int k = pictureScale;
         SurfacePtr strip =
             MakePicture(40 * k, 10 * k, [&](int x, int) { return quarters[x / (10 * k)]; });
-        ImageDesc image{.picture = strip.get(), .pictureScale = k, .index = 2, .count = 4};
+        ImageDesc image{.picture = strip.get(), .index = 2, .count = 4, .pictureScale = k};
         EXPECT_EQ(FrameRect(image), (Rect{20, 0, 10, 10}));
         const ScaledCanvas c = Drawn(image, Rect{0, 0, 10, 10}, 12, 12, 2);
         EXPECT_EQ(c.ink(), (Rect{0, 0, 20, 20})) << "picture scale " << k;
@@ -190,7 +190,7 @@ TEST(ScaledPicture, StripFramesAreChosenInLogicalUnits) {
 
 TEST(ScaledPicture, TilesRepeatAtTheLogicalPeriod) {
     SurfacePtr sharp = MakePicture(32, 32, Unique);  // a 16 × 16 tile at 2×
-    ImageDesc image{.picture = sharp.get(), .pictureScale = 2, .mode = ImageMode::Tile};
+    ImageDesc image{.picture = sharp.get(), .mode = ImageMode::Tile, .pictureScale = 2};
     const ScaledCanvas c = Drawn(image, Rect{0, 0, 40, 20}, 40, 20, 2);
     for (int y = 0; y < 40; y += 3) {
         for (int x = 0; x < 80; x += 5) {
@@ -204,12 +204,12 @@ class ScaledNinePieces : public ::testing::Test {
 protected:
     static ImageDesc Nine(cairo_surface_t* picture, int pictureScale) {
         return ImageDesc{.picture = picture,
-                         .pictureScale = pictureScale,
                          .mode = ImageMode::Stretch9,
                          .ml = 10,
                          .mr = 10,
                          .mt = 10,
-                         .mb = 10};
+                         .mb = 10,
+                         .pictureScale = pictureScale};
     }
 };
 
