@@ -3,17 +3,19 @@
 // over XSETTINGS); this test is that daemon, on an X server of its own, so
 // no other program sees the change. The gallery comes up at scale 1, the
 // setting turns to 2, and the window's rectangles, clicks and pixels follow.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
+
+#include "live_support.h"
+
+// Xlib last: its macros (None, Status) clash with gtest's names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include "live_support.h"
 
 namespace {
 
@@ -107,7 +109,7 @@ long ScreenPixel(const std::string& png, int x, int y) {
 }
 
 TEST(ScaleChange, AWindowRedrawsAtTheNewScaleAndInputFollows) {
-    unsetenv("GDK_SCALE");  // a fixed scale would not follow the setting
+    unsetenv("GDK_SCALE");              // a fixed scale would not follow the setting
     zvtest::OwnDisplay display(false);  // no window manager: the window stays put
     ASSERT_TRUE(display.problem().empty()) << display.problem();
     ScaleSettings settings(display.name());

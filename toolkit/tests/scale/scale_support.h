@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 
+#include "controls/controls_support.h"
 #include "draw/painter.h"
 #include "draw/surface.h"
 
@@ -15,16 +16,13 @@ namespace scale_test {
 
 using namespace Vcl;
 
-constexpr uint32_t kWhite = 0xFFFFFFFFu;
+using controls_test::kWhite;
 constexpr uint32_t kBlack = 0xFF000000u;
 
-// Raw ARGB32 words at device pixel (x, y).
+// Raw ARGB32 words at device pixel (x, y): the image's own pixels.
+using controls_test::PixelAt;
 inline uint32_t DevicePixel(cairo_surface_t* s, int x, int y) {
-    cairo_surface_flush(s);
-    uint32_t v;
-    std::memcpy(&v, cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s) + x * 4,
-                4);
-    return v;
+    return PixelAt(s, x, y);
 }
 
 // An opaque picture (no device scale: pictures are plain pixels) whose
