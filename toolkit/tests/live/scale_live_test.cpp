@@ -22,7 +22,9 @@ namespace {
 // The XSETTINGS manager of screen 0 holding one integer setting.
 class ScaleSettings {
 public:
-    explicit ScaleSettings(const std::string& display) : d_(XOpenDisplay(display.c_str())) {
+    explicit ScaleSettings(const std::string& display) {
+        // A fresh server may drop a connection while another client leaves.
+        live::WaitFor([&] { return (d_ = XOpenDisplay(display.c_str())) != nullptr; });
         if (!d_) {
             return;
         }
@@ -51,6 +53,9 @@ public:
         }
     }
     bool ok() const { return d_ && XGetSelectionOwner(d_, selection_) == owner_; }
+    std::string why() const {
+        return !d_ ? "no display" : "owner " + std::to_string(XGetSelectionOwner(d_, selection_));
+    }
 
     // Publishes the window scale (a new serial, so clients read it again).
     void set(int scale) {
@@ -113,7 +118,7 @@ TEST(ScaleChange, AWindowRedrawsAtTheNewScaleAndInputFollows) {
     zvtest::OwnDisplay display(false);  // no window manager: the window stays put
     ASSERT_TRUE(display.problem().empty()) << display.problem();
     ScaleSettings settings(display.name());
-    ASSERT_TRUE(settings.ok());
+    ASSERT_TRUE(settings.ok()) << settings.why() << " on " << display.name();
     live::GalleryProcess g(display.name(), {"--still"});
     ASSERT_TRUE(g.waitShown()) << g.log();
     const Json::Value before = g.window();
