@@ -3,9 +3,23 @@
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
+
 #include "platform/trace.h"
 
 namespace zv {
+
+namespace {
+
+// The widget's size in device pixels: its X window, which the display's EGL
+// surface covers, is that large on a high-density screen.
+void DeviceSize(GtkWidget* widget, int& cx, int& cy) {
+    const int scale = std::max(gtk_widget_get_scale_factor(widget), 1);
+    cx = gtk_widget_get_allocated_width(widget) * scale;
+    cy = gtk_widget_get_allocated_height(widget) * scale;
+}
+
+}  // namespace
 
 PreviewDisplay::PreviewDisplay(GtkWidget* widget, int canvasWidth, int canvasHeight)
     : canvasWidth_(canvasWidth), canvasHeight_(canvasHeight) {
@@ -24,8 +38,8 @@ PreviewDisplay::PreviewDisplay(GtkWidget* widget, int canvasWidth, int canvasHei
     // The window must exist on the server before another connection uses it.
     gdk_display_sync(gtk_widget_get_display(widget));
 
-    int cx = gtk_widget_get_allocated_width(widget);
-    int cy = gtk_widget_get_allocated_height(widget);
+    int cx = 0, cy = 0;
+    DeviceSize(widget, cx, cy);
     if (cx <= 1 || cy <= 1) {
         cx = canvasWidth;
         cy = canvasHeight;
@@ -51,6 +65,9 @@ PreviewDisplay::PreviewDisplay(GtkWidget* widget, int canvasWidth, int canvasHei
     g_object_add_weak_pointer(G_OBJECT(widget_), reinterpret_cast<gpointer*>(&widget_));
     sizeHandler_ = g_signal_connect(widget_, "size-allocate",
                                     G_CALLBACK(&PreviewDisplay::OnSizeAllocate), this);
+    // Moved to a screen of another scale: same logical size, other pixels.
+    scaleHandler_ = g_signal_connect(widget_, "notify::scale-factor",
+                                     G_CALLBACK(&PreviewDisplay::OnScaleChanged), this);
     unrealizeHandler_ =
         g_signal_connect(widget_, "unrealize", G_CALLBACK(&PreviewDisplay::OnUnrealize), this);
 }
@@ -62,6 +79,7 @@ PreviewDisplay::~PreviewDisplay() {
 void PreviewDisplay::Destroy() {
     if (widget_) {
         g_signal_handler_disconnect(widget_, sizeHandler_);
+        g_signal_handler_disconnect(widget_, scaleHandler_);
         g_signal_handler_disconnect(widget_, unrealizeHandler_);
         g_object_remove_weak_pointer(G_OBJECT(widget_), reinterpret_cast<gpointer*>(&widget_));
         widget_ = nullptr;
@@ -89,11 +107,15 @@ void PreviewDisplay::Draw(void* param, uint32_t cx, uint32_t cy) {
 
 void PreviewDisplay::OnSizeAllocate(GtkWidget* widget, void* /*allocation*/, void* self) {
     auto* preview = static_cast<PreviewDisplay*>(self);
-    const int cx = gtk_widget_get_allocated_width(widget);
-    const int cy = gtk_widget_get_allocated_height(widget);
+    int cx = 0, cy = 0;
+    DeviceSize(widget, cx, cy);
     if (preview->display_ && cx > 0 && cy > 0) {
         obs_display_resize(preview->display_, static_cast<uint32_t>(cx), static_cast<uint32_t>(cy));
     }
+}
+
+void PreviewDisplay::OnScaleChanged(GtkWidget* widget, void* /*pspec*/, void* self) {
+    OnSizeAllocate(widget, nullptr, self);
 }
 
 void PreviewDisplay::OnUnrealize(GtkWidget* /*widget*/, void* self) {

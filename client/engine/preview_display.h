@@ -1,8 +1,9 @@
 #pragma once
 // The preview: a libobs display drawing the main view into a GTK widget's own
-// X window. The display follows the widget's size and the canvas is scaled
-// into it (the window system would do that elsewhere; EGL surfaces take the
-// window's size here). Destroyed with this object or when the widget is
+// X window. The display follows the widget's size in device pixels (twice
+// the logical size on a scale-2 screen, so the picture is as sharp as the
+// canvas allows) and the canvas is scaled into it (the window system would do that elsewhere; EGL
+// surfaces take the window's size here). Destroyed with this object or when the widget is
 // unrealized, whichever comes first.
 #include <obs.h>
 
@@ -26,11 +27,13 @@ public:
 private:
     static void Draw(void* param, uint32_t cx, uint32_t cy);
     static void OnSizeAllocate(GtkWidget* widget, void* allocation, void* self);
+    static void OnScaleChanged(GtkWidget* widget, void* pspec, void* self);
     static void OnUnrealize(GtkWidget* widget, void* self);
     void Destroy();
 
     GtkWidget* widget_ = nullptr;  // weak: cleared when the widget goes
     unsigned long sizeHandler_ = 0;
+    unsigned long scaleHandler_ = 0;
     unsigned long unrealizeHandler_ = 0;
     obs_display_t* display_ = nullptr;
     // Written before the display exists, read by libobs's graphics thread.

@@ -2,8 +2,10 @@
 """Checks the client's package sources for every name the client relies on:
 the window order, each control with a fitting kind, the text resources, the
 merge menu and the frame counts of the images whose frames the client
-selects. Exits non-zero with one line per problem."""
+selects; with --2x PACKAGE, that the built package pairs every picture with
+its 2x one. Exits non-zero with one line per problem."""
 import os
+import struct
 import sys
 import xml.etree.ElementTree as ET
 
@@ -103,5 +105,47 @@ def main():
     return 1 if problems else 0
 
 
+def png_size(data):
+    """Width and height of PNG bytes, or None."""
+    if data[:8] != b"\x89PNG\r\n\x1a\n" or data[12:16] != b"IHDR":
+        return None
+    return struct.unpack(">II", data[16:24])
+
+
+def check_2x(path):
+    """The built package: every picture "name.png" has "name@2x.png" beside
+    it at exactly twice its width and height, and no 2x picture is alone."""
+    with open(path, "rb") as f:
+        blob = f.read()
+    (index,) = struct.unpack_from("<I", blob, 0)
+    entries, at = {}, index
+    while at + 6 <= len(blob):
+        offset, length = struct.unpack_from("<IH", blob, at)
+        name = blob[at + 6:at + 6 + length].decode("utf-8")
+        (size,) = struct.unpack_from("<I", blob, at + 6 + length)
+        entries[name] = blob[offset:offset + size]
+        at += 10 + length
+    problems = []
+    pictures = [n for n in entries if n.endswith(".png") and not n.endswith("@2x.png")]
+    if not pictures:
+        problems.append(f"{path}: no pictures")
+    for name in sorted(pictures):
+        sharp = name[:-4] + "@2x.png"
+        one, two = png_size(entries[name]), png_size(entries.get(sharp, b""))
+        if two is None:
+            problems.append(f"{name}: no {sharp}")
+        elif one is None or two != (2 * one[0], 2 * one[1]):
+            problems.append(f"{sharp} is {two}, {name} is {one}")
+    for name in sorted(n for n in entries if n.endswith("@2x.png")):
+        if name[:-7] + ".png" not in entries:
+            problems.append(f"{name} without its 1x picture")
+    for p in problems:
+        print(p)
+    print(f"2x pictures: {len(pictures)} checked, {len(problems)} problem(s)")
+    return 1 if problems else 0
+
+
 if __name__ == "__main__":
+    if len(sys.argv) == 3 and sys.argv[1] == "--2x":
+        sys.exit(check_2x(sys.argv[2]))
     sys.exit(main())

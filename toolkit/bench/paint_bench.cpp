@@ -1,6 +1,6 @@
 // Figures for painting windows the way the native window does (the same
 // paint walk into a back buffer, off screen):
-//   zudoz_paint_bench [repeats]
+//   zudoz_paint_bench [repeats] [scale]
 // builds a package of about 5 MB (pictures that are decoded at load) with a
 // 1280 × 720 window of about 200 controls with images and texts, and a
 // window of 10 000 controls, then prints:
@@ -8,6 +8,8 @@
 //   - a full repaint with cold caches (every image rendered again) and warm;
 //   - the repaint of one slider's rectangle after its track frame changed (a
 //     level display, ten times a second in the client);
+//   - both repaints again at `scale` (2 unless given: a high-density screen,
+//     four times the pixels, with the 2× pictures the package carries);
 //   - the inspection record of the window (what ZUDOZ_INSPECT costs a tick);
 //   - one layout pass over the 10 000 controls.
 #include <gdk-pixbuf/gdk-pixbuf.h>
@@ -171,8 +173,9 @@ void ForEach(Vcl::TreeNode& node, const std::function<void(Vcl::Layer&)>& f) {
 }
 
 // What the native window does for one paint.
-void Repaint(Vcl::BackBuffer& buffer, const Vcl::TreeNode& root, const Vcl::Rect& update) {
-    Vcl::Painter painter = buffer.begin(1280, 720);
+void Repaint(Vcl::BackBuffer& buffer, const Vcl::TreeNode& root, const Vcl::Rect& update,
+             int scale = 1) {
+    Vcl::Painter painter = buffer.begin(1280, 720, scale);
     Vcl::RepaintArea(painter, root, update);
 }
 
@@ -180,6 +183,7 @@ void Repaint(Vcl::BackBuffer& buffer, const Vcl::TreeNode& root, const Vcl::Rect
 
 int main(int argc, char** argv) {
     const int repeats = argc > 1 ? std::max(3, std::atoi(argv[1])) : 60;
+    const int highScale = argc > 2 ? std::clamp(std::atoi(argv[2]), 2, 4) : 2;
     char* folder = g_dir_make_tmp("zudoz-bench-XXXXXX", nullptr);
     if (!folder) {
         return 1;
@@ -188,11 +192,22 @@ int main(int argc, char** argv) {
     Res::xPackageWriter writer;
     writer.add("resource.xml", ResourceXml());
     writer.add("window.xml", "<windows>" + PaintWindow() + BigWindow() + "</windows>");
-    writer.add("bg.png", Png(64, 64, true, 0, 7));
-    writer.add("btn.png", Png(128, 32, false, 0x2C313AFFu));
-    writer.add("toggle.png", Png(160, 22, false, 0xE5484DFFu));
-    writer.add("level.png", Png(240 * 21, 14, false, 0x30A46CFFu));
-    writer.add("knob.png", Png(28, 14, false, 0xE6E8EBFFu));
+    // The look's pictures at 1× and 2×, as the client's package carries
+    // them; the photos (avatars and such) come at 1× only.
+    const struct {
+        const char* name;
+        int w, h;
+        bool noise;
+        uint32_t rgba;
+    } art[] = {{"bg", 64, 64, true, 0},
+               {"btn", 128, 32, false, 0x2C313AFFu},
+               {"toggle", 160, 22, false, 0xE5484DFFu},
+               {"level", 240 * 21, 14, false, 0x30A46CFFu},
+               {"knob", 28, 14, false, 0xE6E8EBFFu}};
+    for (const auto& a : art) {
+        writer.add(std::string(a.name) + ".png", Png(a.w, a.h, a.noise, a.rgba, 7));
+        writer.add(std::string(a.name) + "@2x.png", Png(2 * a.w, 2 * a.h, a.noise, a.rgba, 8));
+    }
     for (int i = 0; i < kPhotos; ++i) {
         writer.add("photo" + std::to_string(i) + ".png", Png(512, 480, true, 0, 100 + i));
     }
@@ -242,30 +257,39 @@ int main(int argc, char** argv) {
     root.control->rect = Vcl::Rect{0, 0, 1280, 720};
     Vcl::LayoutNode(root);
     const Vcl::Rect all{0, 0, 1280, 720};
-    Vcl::BackBuffer buffer;
-    Repaint(buffer, root, all);
-
-    const double cold = MedianMs(repeats, [&] {
-        ForEach(root, [](Vcl::Layer& c) { c.cache.invalidate(); });
-        Repaint(buffer, root, all);
-    });
-    const double warm = MedianMs(repeats, [&] { Repaint(buffer, root, all); });
-    std::printf("full repaint 1280x720, %d controls: cold %.3f ms, warm %.3f ms\n",
-                CountControls(root), cold, warm);
-
     Vcl::Layer* slider = paint->query("slider.level");
     Res::xImage* track = slider ? slider->imageSlot(5) : nullptr;
-    if (!track) {
-        std::printf("one-control repaint: the slider has no track image (slot 5); not measured\n");
-    } else {
-        int frame = 0;
-        const double one = MedianMs(repeats * 10, [&] {
-            track->index = ++frame % 21;
-            slider->cache.invalidate();  // what a frame change does to the slider
-            Repaint(buffer, root, slider->rect);
+    int frame = 0;
+    // Full and one-control repaints on a screen of `scale`.
+    auto measure = [&](int scale) {
+        char at[64] = "";
+        if (scale != 1) {
+            std::snprintf(at, sizeof at, " at scale %d (%dx%d device pixels)", scale, 1280 * scale,
+                          720 * scale);
+        }
+        Vcl::BackBuffer buffer;
+        Repaint(buffer, root, all, scale);
+        const double cold = MedianMs(repeats, [&] {
+            ForEach(root, [](Vcl::Layer& c) { c.cache.invalidate(); });
+            Repaint(buffer, root, all, scale);
         });
-        std::printf("one-control repaint (slider %dx%d, new track frame): %.4f ms\n",
-                    slider->rect.width, slider->rect.height, one);
+        const double warm = MedianMs(repeats, [&] { Repaint(buffer, root, all, scale); });
+        std::printf("full repaint 1280x720%s, %d controls: cold %.3f ms, warm %.3f ms\n", at,
+                    CountControls(root), cold, warm);
+        if (!track) {
+            std::printf(
+                "one-control repaint: the slider has no track image (slot 5); not measured\n");
+            return;
+        }
+        auto oneControl = [&] {
+            return MedianMs(repeats * 10, [&] {
+                track->index = ++frame % 21;
+                slider->cache.invalidate();  // what a frame change does to the slider
+                Repaint(buffer, root, slider->rect, scale);
+            });
+        };
+        std::printf("one-control repaint%s (slider %dx%d, new track frame): %.4f ms\n", at,
+                    slider->rect.width, slider->rect.height, oneControl());
         // The same with every text control hidden: what the walk costs
         // without the captions it draws on each paint, wherever they are.
         std::vector<Vcl::Layer*> texts;
@@ -275,16 +299,14 @@ int main(int argc, char** argv) {
                 texts.push_back(&c);
             }
         });
-        const double bare = MedianMs(repeats * 10, [&] {
-            track->index = ++frame % 21;
-            slider->cache.invalidate();
-            Repaint(buffer, root, slider->rect);
-        });
+        const double bare = oneControl();
         for (Vcl::Layer* c : texts) {
             c->visible = true;
         }
         std::printf("  the same without the %zu captions: %.4f ms\n", texts.size(), bare);
-    }
+    };
+    measure(1);
+    measure(highScale);
 
     // What the inspector does every 50 ms while ZUDOZ_INSPECT is set.
     size_t recordBytes = 0;

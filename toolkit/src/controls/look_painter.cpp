@@ -4,9 +4,15 @@
 
 namespace Vcl {
 
-ImageDesc DescribeImage(const Res::xImage& image) {
+ImageDesc DescribeImage(const Res::xImage& image, int scale) {
     ImageDesc d;
     d.picture = SharedPicture(image.image.get());
+    if (scale >= 2 && d.picture && image.image2x) {
+        if (cairo_surface_t* sharp = SharedPicture(image.image2x.get())) {
+            d.picture = sharp;
+            d.pictureScale = 2;
+        }
+    }
     d.frameWidth = image.frameWidth;
     d.frameHeight = image.frameHeight;
     d.index = image.index;
@@ -18,9 +24,9 @@ ImageDesc DescribeImage(const Res::xImage& image) {
 
 void LookPainter::draw(const Look& look) {
     if (look.image) {
-        const ImageDesc desc = DescribeImage(*look.image);
+        const ImageDesc desc = DescribeImage(*look.image, painter_.scale());
         if (desc.picture) {
-            cache_.render(desc, rect_);
+            cache_.render(desc, rect_, painter_.scale());
             pending_ = true;
         }
         // An image that cannot be drawn still hides the colour: the image

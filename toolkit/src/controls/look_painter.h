@@ -15,9 +15,11 @@ struct Look {
     bool empty() const { return !image && !color; }
 };
 
-// What the drawing side needs of an image resource; the picture is null
-// when the resource has none or it cannot be drawn.
-ImageDesc DescribeImage(const Res::xImage& image);
+// What the drawing side needs of an image resource for a target of `scale`
+// device pixels per logical pixel: its 2× picture from scale 2 on when it
+// has one, else the 1× picture (filtered up). The picture is null when the
+// resource has none or it cannot be drawn.
+ImageDesc DescribeImage(const Res::xImage& image, int scale = 1);
 
 // Paints looks over `rect` in the order given. Consecutive images are
 // rendered into the cache one over the other and copied to the painter

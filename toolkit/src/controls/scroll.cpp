@@ -31,7 +31,7 @@ void DrawStraight(Painter& painter, const Res::xImage* image, const Rect& dest,
     if (!image || dest.intersect(update).empty()) {
         return;
     }
-    const ImageDesc desc = DescribeImage(*image);
+    const ImageDesc desc = DescribeImage(*image, painter.scale());
     if (desc.picture) {
         painter.drawImage(desc, dest);
     }

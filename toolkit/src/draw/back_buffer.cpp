@@ -2,10 +2,12 @@
 
 namespace Vcl {
 
-Painter BackBuffer::begin(int width, int height) {
-    if (!surface_ || SurfaceWidth(surface_.get()) != width ||
-        SurfaceHeight(surface_.get()) != height) {
-        surface_ = MakeImageSurface(width, height);
+Painter BackBuffer::begin(int width, int height, int scale) {
+    scale = scale > 0 ? scale : 1;
+    if (!surface_ || SurfaceScale(surface_.get()) != scale ||
+        SurfaceWidth(surface_.get()) != static_cast<long long>(width) * scale ||
+        SurfaceHeight(surface_.get()) != static_cast<long long>(height) * scale) {
+        surface_ = MakeImageSurface(width, height, scale);
     }
     return Painter(surface_.get());
 }

@@ -1,5 +1,7 @@
 #include "draw/image_cache.h"
 
+#include <algorithm>
+
 namespace Vcl {
 
 void ImageCache::draw(Painter& painter, const ImageDesc& image, const Rect& dest,
@@ -7,20 +9,30 @@ void ImageCache::draw(Painter& painter, const ImageDesc& image, const Rect& dest
     if (!image.picture || dest.empty()) {
         return;
     }
-    render(image, dest);
+    render(image, dest, painter.scale());
     blit(painter, dest, update);
 }
 
-void ImageCache::render(const ImageDesc& image, const Rect& dest) {
+namespace {
+
+bool Fits(cairo_surface_t* s, const Rect& dest, int scale) {
+    return SurfaceScale(s) == scale &&
+           SurfaceWidth(s) == static_cast<long long>(dest.width) * scale &&
+           SurfaceHeight(s) == static_cast<long long>(dest.height) * scale;
+}
+
+}  // namespace
+
+void ImageCache::render(const ImageDesc& image, const Rect& dest, int scale) {
     if (!image.picture || dest.empty()) {
         return;
     }
-    if (surface_ && (SurfaceWidth(surface_.get()) != dest.width ||
-                     SurfaceHeight(surface_.get()) != dest.height)) {
+    scale = std::max(scale, 1);
+    if (surface_ && !Fits(surface_.get(), dest, scale)) {
         invalidate();
     }
     if (!surface_) {
-        surface_ = MakeImageSurface(dest.width, dest.height);
+        surface_ = MakeImageSurface(dest.width, dest.height, scale);
         if (!surface_) {
             return;
         }
@@ -32,8 +44,7 @@ void ImageCache::render(const ImageDesc& image, const Rect& dest) {
 
 void ImageCache::blit(Painter& painter, const Rect& dest, const Rect& update) const {
     // A rendering of another size belongs to an older placement.
-    if (surface_ && SurfaceWidth(surface_.get()) == dest.width &&
-        SurfaceHeight(surface_.get()) == dest.height) {
+    if (surface_ && Fits(surface_.get(), dest, painter.scale())) {
         painter.blit(surface_.get(), dest, update);
     }
 }

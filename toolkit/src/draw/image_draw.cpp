@@ -11,33 +11,39 @@ namespace {
 // How a piece's source covers its destination.
 enum class Fit { Crop, Repeat, Scale };
 
-// Paints `source` of the picture onto `dest`. Pieces sample a sub-surface of
-// their own, so scaling (padded at the edges) and repeating never pull in
-// pixels of the neighbouring frame or piece.
-void DrawPiece(cairo_t* cr, cairo_surface_t* picture, const Rect& frame, Rect source,
+// Paints `source` (logical pixels of the picture) onto `dest`. Pieces
+// sample a sub-surface of their own, so scaling (padded at the edges) and
+// repeating never pull in pixels of the neighbouring frame or piece.
+void DrawPiece(cairo_t* cr, cairo_surface_t* picture, int scale, const Rect& frame, Rect source,
                const Rect& dest, Fit fit) {
     source = source.intersect(frame);  // hostile margins cannot reach past the frame
     if (source.empty() || dest.empty()) {
         return;
     }
-    SurfacePtr sub(cairo_surface_create_for_rectangle(picture, source.x, source.y, source.width,
-                                                      source.height));
+    SurfacePtr sub(cairo_surface_create_for_rectangle(
+        picture, double(source.x) * scale, double(source.y) * scale, double(source.width) * scale,
+        double(source.height) * scale));
     PatternPtr pattern(cairo_pattern_create_for_surface(sub.get()));
     cairo_matrix_t m;  // maps user space to pattern space
     cairo_matrix_init_identity(&m);
     switch (fit) {
         case Fit::Crop:
-            cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_NONE);
+            // Only the picture's own extent is filled, so padding adds
+            // nothing at 1:1 and keeps edges from fading when filtered.
+            cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+            cairo_matrix_scale(&m, scale, scale);
             break;
         case Fit::Repeat:
             cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+            cairo_matrix_scale(&m, scale, scale);
             break;
         case Fit::Scale:
             cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
-            cairo_matrix_scale(&m, double(source.width) / dest.width,
-                               double(source.height) / dest.height);
+            cairo_matrix_scale(&m, double(source.width) * scale / dest.width,
+                               double(source.height) * scale / dest.height);
             break;
     }
+    cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_GOOD);
     cairo_matrix_translate(&m, -dest.x, -dest.y);
     cairo_pattern_set_matrix(pattern.get(), &m);
     cairo_set_source(cr, pattern.get());
@@ -53,7 +59,8 @@ Rect Offset(const Rect& r, const Rect& by) {
 }  // namespace
 
 Rect FrameRect(const ImageDesc& image) {
-    const int pw = SurfaceWidth(image.picture), ph = SurfaceHeight(image.picture);
+    const int scale = std::max(image.pictureScale, 1);
+    const int pw = SurfaceWidth(image.picture) / scale, ph = SurfaceHeight(image.picture) / scale;
     const int count = std::max(image.count, 1);
     const int fw = image.frameWidth > 0 ? image.frameWidth : pw / count;
     const int fh = image.frameHeight > 0 ? image.frameHeight : ph;
@@ -86,6 +93,7 @@ void DrawImage(cairo_t* cr, const ImageDesc& image, const Rect& dest) {
         return;
     }
     const Rect frame = FrameRect(image);
+    const int scale = std::max(image.pictureScale, 1);
     if (frame.empty()) {
         return;
     }
@@ -97,21 +105,22 @@ void DrawImage(cairo_t* cr, const ImageDesc& image, const Rect& dest) {
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     switch (image.mode) {
         case ImageMode::Original:
-            DrawPiece(cr, image.picture, frame, frame,
+            DrawPiece(cr, image.picture, scale, frame, frame,
                       dest.intersect(Rect{dest.x, dest.y, frame.width, frame.height}), Fit::Crop);
             break;
         case ImageMode::Tile:
-            DrawPiece(cr, image.picture, frame, frame, dest, Fit::Repeat);
+            DrawPiece(cr, image.picture, scale, frame, frame, dest, Fit::Repeat);
             break;
         case ImageMode::Stretch:
-            DrawPiece(cr, image.picture, frame, frame, dest, Fit::Scale);
+            DrawPiece(cr, image.picture, scale, frame, frame, dest, Fit::Scale);
             break;
         case ImageMode::Stretch9: {
             const auto pieces =
                 NinePieces(frame, dest.width, dest.height, std::max(image.ml, 0),
                            std::max(image.mr, 0), std::max(image.mt, 0), std::max(image.mb, 0));
             for (const Piece& p : pieces) {
-                DrawPiece(cr, image.picture, frame, p.source, Offset(p.dest, dest), Fit::Scale);
+                DrawPiece(cr, image.picture, scale, frame, p.source, Offset(p.dest, dest),
+                          Fit::Scale);
             }
             break;
         }

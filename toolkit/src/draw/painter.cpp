@@ -5,7 +5,8 @@
 
 namespace Vcl {
 
-Painter::Painter(cairo_surface_t* target) : cr_(cairo_create(target)) {}
+Painter::Painter(cairo_surface_t* target)
+    : cr_(cairo_create(target)), scale_(SurfaceScale(target)) {}
 // cairo_create never returns null: on a null or failed target it returns a
 // context in an error state, on which every call is a no-op.
 

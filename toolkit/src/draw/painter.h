@@ -1,7 +1,9 @@
 #pragma once
-// Drawing onto a cairo image surface in pixel units. Knows nothing of
-// controls: the paint walk moves the origin and clips, controls fill, draw
-// images and text. A painter over a null or failed surface draws nothing.
+// Drawing onto a cairo image surface in logical pixel units, whatever the
+// surface's device scale (a back buffer of a scale-2 window has four device
+// pixels per logical one). Knows nothing of controls: the paint walk moves
+// the origin and clips, controls fill, draw images and text. A painter over
+// a null or failed surface draws nothing.
 #include <cairo.h>
 #include <pango/pango.h>
 
@@ -24,6 +26,8 @@ public:
 
     bool valid() const;
     cairo_t* context() const { return cr_.get(); }
+    // Device pixels per logical pixel of the target (1 when unscaled).
+    int scale() const { return scale_; }
 
     // Restores origin and clip when it ends; scopes nest.
     class [[nodiscard]] Scope {
@@ -61,6 +65,7 @@ public:
 
 private:
     ContextPtr cr_;
+    int scale_ = 1;
 };
 
 }  // namespace Vcl

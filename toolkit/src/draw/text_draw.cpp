@@ -3,6 +3,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <atomic>
 #include <numbers>
 #include <utility>
 #include <vector>
@@ -14,9 +15,10 @@ namespace Vcl {
 
 namespace {
 
-// Point sizes are meant for a 96-dpi screen; fixing it keeps layouts the
-// same whatever the font map's default.
-constexpr double kDpi = 96;
+// Point sizes are meant for a 96-dpi screen; the desktop's text scaling
+// raises it (SetTextResolution). Not the font map's default, so layouts do
+// not depend on it.
+std::atomic<double> g_resolution{kDefaultTextResolution};
 // Pango counts in 1/1024 pixel in an int: keep boxes well below 2^21 pixels.
 constexpr int kMaxBoxSide = 1 << 20;
 constexpr char kEllipsis[] = "\u2026";
@@ -46,11 +48,12 @@ std::string ValidUtf8(std::string_view utf8) {
 // One context per thread, brought up to each drawing's transformation and
 // surface: a context made per text was most of the cost of a warm repaint.
 PangoContext* SharedContext() {
-    static thread_local PangoContext* context = [] {
-        PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
-        pango_cairo_context_set_resolution(c, kDpi);
-        return c;
-    }();
+    static thread_local PangoContext* context =
+        pango_font_map_create_context(pango_cairo_font_map_get_default());
+    const double dpi = g_resolution.load(std::memory_order_relaxed);
+    if (pango_cairo_context_get_resolution(context) != dpi) {
+        pango_cairo_context_set_resolution(context, dpi);
+    }
     return context;
 }
 
@@ -238,6 +241,15 @@ void DrawValidUtf8(cairo_t* cr, const std::string& text, const PangoFontDescript
 }
 
 }  // namespace
+
+void SetTextResolution(double dpi) {
+    g_resolution.store(dpi >= 24 && dpi <= 960 ? dpi : kDefaultTextResolution,
+                       std::memory_order_relaxed);
+}
+
+double TextResolution() {
+    return g_resolution.load(std::memory_order_relaxed);
+}
 
 std::string TextToUtf8(std::u16string_view text) {
     std::string utf8 = zv::Utf16ToUtf8(text);  // lone surrogates are U+FFFD already

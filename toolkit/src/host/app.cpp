@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "draw/text_draw.h"
 #include "host/gdk_translate.h"
 #include "host/inspector.h"
 #include "host/ms_window.h"
@@ -79,6 +80,9 @@ xApp::xApp() {
         // The few native parts (edits, menus, message boxes) sit among
         // dark drawn controls; the light theme would glare out of them.
         g_object_set(settings, "gtk-application-prefer-dark-theme", TRUE, nullptr);
+        // The desktop's text scaling reaches drawn text as it reaches
+        // GTK's own (the settings object has applied it to the screen).
+        Vcl::SetTextResolution(TextDpi());
     }
     MsWindow::SetDestroyedHook([](Vcl::Window& w) {
         if (g_loop.running && &w == Vcl::xWindowManager::Instance().mainWindow()) {

@@ -133,6 +133,7 @@ void MsWindow::buildClient() {
     gtk_container_add(GTK_CONTAINER(overlay_), canvas_);
     g_signal_connect(canvas_, "size-allocate", G_CALLBACK(Signals::CanvasAllocated), this);
     g_signal_connect(canvas_, "draw", G_CALLBACK(Signals::Draw), this);
+    g_signal_connect(canvas_, "notify::scale-factor", G_CALLBACK(Signals::ScaleChanged), this);
     for (const char* signal : {"motion-notify-event", "button-press-event", "button-release-event",
                                "leave-notify-event", "scroll-event"}) {
         g_signal_connect(canvas_, signal, G_CALLBACK(Signals::Pointer), this);

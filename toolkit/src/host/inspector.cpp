@@ -21,8 +21,14 @@ std::string Utf8Or(const char* s) {
     return s ? std::string(s) : std::string();
 }
 
+// Device pixels per logical pixel of the widget's screen.
+int ScaleOf(GtkWidget* widget) {
+    const int scale = widget ? gtk_widget_get_scale_factor(widget) : 1;
+    return scale > 0 ? scale : 1;
+}
+
 // The widget's area on the screen (of its toplevel's client area when it
-// has no window of its own).
+// has no window of its own), in X pixels: GDK gives logical ones.
 Vcl::Rect ScreenRect(GtkWidget* widget) {
     GtkWidget* top = gtk_widget_get_toplevel(widget);
     GdkWindow* topWindow = top ? gtk_widget_get_window(top) : nullptr;
@@ -34,8 +40,9 @@ Vcl::Rect ScreenRect(GtkWidget* widget) {
     if (widget != top) {
         gtk_widget_translate_coordinates(widget, top, 0, 0, &wx, &wy);
     }
-    return Vcl::Rect{ox + wx, oy + wy, gtk_widget_get_allocated_width(widget),
-                     gtk_widget_get_allocated_height(widget)};
+    const int k = ScaleOf(widget);
+    return Vcl::Rect{(ox + wx) * k, (oy + wy) * k, gtk_widget_get_allocated_width(widget) * k,
+                     gtk_widget_get_allocated_height(widget) * k};
 }
 
 uint64_t XidOf(GtkWidget* widget) {
@@ -53,8 +60,9 @@ inspect::WindowState WindowOf(const Vcl::Window& w, bool isMain) {
     GdkWindow* gw = gtk_widget_get_window(top);
     s.visible = gtk_widget_get_visible(top) && gw && gdk_window_is_viewable(gw);
     s.screen = ScreenRect(client ? client : top);
+    s.scale = ScaleOf(client ? client : top);
     if (w.root) {
-        s.controls = inspect::CollectControls(*w.root, s.screen.x, s.screen.y);
+        s.controls = inspect::CollectControls(*w.root, s.screen.x, s.screen.y, s.scale);
     }
     return s;
 }
@@ -143,9 +151,10 @@ inspect::MenuState MenuOf(GtkWidget* popup, GtkMenu* menu) {
             GTK_IS_CHECK_MENU_ITEM(w) && gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(w));
         int x = 0, y = 0;
         if (gtk_widget_translate_coordinates(w, popup, 0, 0, &x, &y)) {
-            item.screen =
-                Vcl::Rect{s.screen.x + x, s.screen.y + y, gtk_widget_get_allocated_width(w),
-                          gtk_widget_get_allocated_height(w)};
+            const int k = ScaleOf(w);
+            item.screen = Vcl::Rect{s.screen.x + x * k, s.screen.y + y * k,
+                                    gtk_widget_get_allocated_width(w) * k,
+                                    gtk_widget_get_allocated_height(w) * k};
         }
         s.items.push_back(std::move(item));
     }

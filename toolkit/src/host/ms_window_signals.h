@@ -13,6 +13,7 @@ struct MsWindow::Signals {
     static gboolean ChildPosition(GtkOverlay*, GtkWidget* widget, GdkRectangle* out, gpointer);
     static gboolean Configured(GtkWidget*, GdkEventConfigure* e, gpointer self);
     static gboolean Draw(GtkWidget*, cairo_t* cr, gpointer self);
+    static void ScaleChanged(GObject*, GParamSpec*, gpointer self);
     static gboolean Pointer(GtkWidget* widget, GdkEvent* e, gpointer self);
     static void Dropped(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data,
                         guint, guint time, gpointer self);

@@ -1,5 +1,6 @@
 // Painting: the control tree into the window's back buffer, then the
-// buffer to the screen in one copy.
+// buffer to the screen in one copy. The buffer holds device pixels (the
+// window's scale factor), the tree paints in logical ones.
 #include "draw/back_buffer.h"
 #include "host/ms_window_signals.h"
 #include "window/paint_tree.h"
@@ -10,6 +11,15 @@ namespace HostWin {
 gboolean MsWindow::Signals::Draw(GtkWidget*, cairo_t* cr, gpointer self) {
     static_cast<MsWindow*>(self)->paint(cr);
     return FALSE;
+}
+
+void MsWindow::Signals::ScaleChanged(GObject*, GParamSpec*, gpointer self) {
+    // A screen of another scale: the next paint rebuilds the buffer and
+    // every control's rendering at it.
+    auto* window = static_cast<MsWindow*>(self);
+    if (window->canvas_) {
+        gtk_widget_queue_draw(window->canvas_);
+    }
 }
 
 void MsWindow::paint(cairo_t* cr) {
@@ -24,7 +34,8 @@ void MsWindow::paint(cairo_t* cr) {
     }
     const Vcl::Rect update{clip.x, clip.y, clip.width, clip.height};
     {
-        Vcl::Painter painter = backBuffer_.begin(width, height);
+        Vcl::Painter painter =
+            backBuffer_.begin(width, height, gtk_widget_get_scale_factor(canvas_));
         if (!painter.valid()) {
             return;
         }

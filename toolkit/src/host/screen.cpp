@@ -15,4 +15,10 @@ int ScreenDpi() {
     return dpi;
 }
 
+double TextDpi() {
+    GdkScreen* screen = gdk_screen_get_default();
+    const double r = screen ? gdk_screen_get_resolution(screen) : -1.0;
+    return r > 0 ? r : 96.0;
+}
+
 }  // namespace HostWin

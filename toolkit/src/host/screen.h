@@ -7,4 +7,9 @@ namespace HostWin {
 // display.
 int ScreenDpi();
 
+// The font resolution GTK applications lay text out at (logical dots per
+// inch: Xft.dpi or the settings daemon's, times GDK_DPI_SCALE); 96 without
+// a display or a setting. Needs GTK's settings made (they set it).
+double TextDpi();
+
 }  // namespace HostWin

@@ -41,20 +41,52 @@ zv::GObjectPtr<GdkPixbuf> DecodePictureFile(const std::string& path) {
     return picture;
 }
 
+std::string Name2x(const std::string& name) {
+    const size_t slash = name.rfind('/');
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
+        dot == (slash == std::string::npos ? 0 : slash + 1)) {
+        return name + "@2x";  // no extension (a leading dot names, it does not extend)
+    }
+    return name.substr(0, dot) + "@2x" + name.substr(dot);
+}
+
+namespace {
+
+zv::GObjectPtr<GdkPixbuf> DecodeFileIfPresent(const std::string& path) {
+    if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
+        return {};
+    }
+    return DecodePictureFile(path);
+}
+
+}  // namespace
+
 std::unique_ptr<xImage> xImage::FromFile(const std::string& path) {
     auto image = std::make_unique<xImage>();
     image->mode = ImageMode::Stretch;
     image->sourcePath = path;
-    image->setImage(DecodePictureFile(path));
+    image->setImage(DecodePictureFile(path), DecodeFileIfPresent(Name2x(path)));
     return image;
 }
 
-void xImage::setImage(zv::GObjectPtr<GdkPixbuf> picture) {
+void xImage::setImage(zv::GObjectPtr<GdkPixbuf> picture, zv::GObjectPtr<GdkPixbuf> picture2x) {
     image = std::move(picture);
     int w = image ? gdk_pixbuf_get_width(image.get()) : 0;
     int h = image ? gdk_pixbuf_get_height(image.get()) : 0;
     frameWidth = w / count;
     frameHeight = h;
+    image2x.reset();
+    if (picture2x && image) {
+        const int w2 = gdk_pixbuf_get_width(picture2x.get());
+        const int h2 = gdk_pixbuf_get_height(picture2x.get());
+        if (w2 == 2 * w && h2 == 2 * h) {
+            image2x = std::move(picture2x);
+        } else {
+            ZV_TRACE("xui: 2x picture of %s is %dx%d, not twice %dx%d; not used", id.c_str(), w2,
+                     h2, w, h);
+        }
+    }
 }
 
 bool xImage::load(const tinyxml2::XMLElement* element, const LoadContext& context) {
@@ -78,19 +110,23 @@ bool xImage::load(const tinyxml2::XMLElement* element, const LoadContext& contex
     if (text.empty()) {
         return false;
     }
-    zv::GObjectPtr<GdkPixbuf> picture;
+    zv::GObjectPtr<GdkPixbuf> picture, picture2x;
     if (localFile) {
         sourcePath = context.directory + "/" + text;
         picture = DecodePictureFile(sourcePath);
+        picture2x = DecodeFileIfPresent(Name2x(sourcePath));
     } else {
         auto bytes = context.read(text, true);
         if (!bytes) {
             return false;
         }
         picture = DecodePicture(*bytes);
+        if (auto bytes2x = context.readBeside(text, Name2x(text))) {
+            picture2x = DecodePicture(*bytes2x);
+        }
     }
     // An undecodable picture still makes an image object (it draws nothing).
-    setImage(std::move(picture));
+    setImage(std::move(picture), std::move(picture2x));
     return true;
 }
 
@@ -99,6 +135,7 @@ std::unique_ptr<xImage> xImage::share(int frameIndex) const {
     copy->id = id;
     copy->type = type;
     copy->image = image.share();
+    copy->image2x = image2x.share();
     copy->mode = mode;
     copy->count = count;
     copy->index = frameIndex;

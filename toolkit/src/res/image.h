@@ -2,6 +2,11 @@
 // "image" resources: a decoded picture cut into frames, with the mode and
 // margins it is drawn with. Image attributes make copies that share the
 // picture and choose their own frame.
+//
+// A picture may come with a second one for high-density screens, twice as
+// wide and high, in the entry (or file) named like the first with "@2x"
+// before its extension: "btn.png" and "btn@2x.png". Frame sizes and margins
+// stay those of the 1× picture; a 2× picture of any other size is ignored.
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <cstdint>
@@ -21,8 +26,9 @@ using ImageMode = Vcl::ImageMode;
 class xImage : public xResource {
 public:
     bool load(const tinyxml2::XMLElement* element, const LoadContext& context) override;
-    // Sets the decoded picture and derives the frame size from it.
-    void setImage(zv::GObjectPtr<GdkPixbuf> picture);
+    // Sets the decoded picture and derives the frame size from it; a 2×
+    // picture is kept only when it is exactly twice the size of the first.
+    void setImage(zv::GObjectPtr<GdkPixbuf> picture, zv::GObjectPtr<GdkPixbuf> picture2x = {});
     // A copy sharing the picture (each copy holds its own reference, so the
     // picture lives as long as any image that shows it).
     std::unique_ptr<xImage> share(int frameIndex) const;
@@ -31,6 +37,7 @@ public:
     static std::unique_ptr<xImage> FromFile(const std::string& path);
 
     zv::GObjectPtr<GdkPixbuf> image;
+    zv::GObjectPtr<GdkPixbuf> image2x;  // null when there is none
     ImageMode mode = ImageMode::Original;
     int count = 1;
     int index = 0;
@@ -39,6 +46,10 @@ public:
     int ml = 0, mr = 0, mt = 0, mb = 0;
     std::string sourcePath;  // for pictures read from disk
 };
+
+// The name of the 2× picture beside `name`: "@2x" before the extension of
+// its last path part ("a/b.png" → "a/b@2x.png", "b" → "b@2x").
+std::string Name2x(const std::string& name);
 
 // Decodes picture bytes of any format gdk-pixbuf knows; null when it cannot.
 zv::GObjectPtr<GdkPixbuf> DecodePicture(const std::vector<uint8_t>& bytes);

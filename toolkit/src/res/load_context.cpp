@@ -19,6 +19,14 @@ std::optional<std::vector<uint8_t>> LoadContext::read(const std::string& entry,
     return main ? main->read(entry) : std::nullopt;
 }
 
+std::optional<std::vector<uint8_t>> LoadContext::readBeside(const std::string& entry,
+                                                            const std::string& companion) const {
+    if (overlay && overlay->isOpen() && overlay->contains(entry)) {
+        return overlay->read(companion);
+    }
+    return main ? main->read(companion) : std::nullopt;
+}
+
 std::optional<std::string> LoadContext::extract(const std::string& entry) const {
     auto bytes = main ? main->read(entry) : std::nullopt;
     if (!bytes || bytes->empty()) {

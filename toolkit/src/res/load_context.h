@@ -23,6 +23,11 @@ struct LoadContext {
     // Entry bytes, from the overlay first when `overlayFirst`, else the main
     // package only; nullopt when missing.
     std::optional<std::vector<uint8_t>> read(const std::string& entry, bool overlayFirst) const;
+    // `companion`'s bytes from the package read(entry, true) takes `entry`
+    // from, so an overlay's picture never pairs with the main package's 2×
+    // one; nullopt when that package has no such entry.
+    std::optional<std::vector<uint8_t>> readBeside(const std::string& entry,
+                                                   const std::string& companion) const;
     // Copies a main-package entry to "<tmp>/xui.<pid>.<counter>.<ms><.ext>"
     // and returns the path; nullopt for a missing or empty entry or a failed
     // write. The file is created new (never through an existing name).

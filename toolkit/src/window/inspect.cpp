@@ -12,7 +12,11 @@ namespace Vcl::inspect {
 
 namespace {
 
-void Collect(const TreeNode& node, int ox, int oy, std::vector<ControlState>& out) {
+int Scaled(long long v, int scale) {
+    return Rect::Saturate(v * scale);
+}
+
+void Collect(const TreeNode& node, int ox, int oy, int scale, std::vector<ControlState>& out) {
     const Layer* c = node.control.get();
     if (!c) {
         return;
@@ -23,9 +27,9 @@ void Collect(const TreeNode& node, int ox, int oy, std::vector<ControlState>& ou
         s.kind = c->element;
         s.row = c->itemIndex;
         s.client = c->rect;
-        s.screen = Rect{Rect::Saturate(static_cast<long long>(c->rect.x) + ox),
-                        Rect::Saturate(static_cast<long long>(c->rect.y) + oy), c->rect.width,
-                        c->rect.height};
+        s.screen = Rect{Rect::Saturate(static_cast<long long>(Scaled(c->rect.x, scale)) + ox),
+                        Rect::Saturate(static_cast<long long>(Scaled(c->rect.y, scale)) + oy),
+                        Scaled(c->rect.width, scale), Scaled(c->rect.height, scale)};
         s.visible = c->shown();
         s.enabled = c->enabled;
         s.checked = c->isChecked();
@@ -48,7 +52,7 @@ void Collect(const TreeNode& node, int ox, int oy, std::vector<ControlState>& ou
         out.push_back(std::move(s));
     }
     for (const auto& child : node.children) {
-        Collect(*child, ox, oy, out);
+        Collect(*child, ox, oy, scale, out);
     }
 }
 
@@ -199,6 +203,7 @@ void WriteWindow(Writer& w, const WindowState& win) {
     w.key("xid"), w.num(static_cast<long long>(win.xid));
     w.key("main"), w.boolean(win.main);
     w.key("visible"), w.boolean(win.visible);
+    w.key("scale"), w.num(win.scale);
     w.rect("screen", win.screen);
     WriteArray(w, "controls", win.controls, WriteControl);
     w.close('}');
@@ -238,9 +243,10 @@ void WriteMenu(Writer& w, const MenuState& menu) {
 
 }  // namespace
 
-std::vector<ControlState> CollectControls(const TreeNode& root, int originX, int originY) {
+std::vector<ControlState> CollectControls(const TreeNode& root, int originX, int originY,
+                                          int scale) {
     std::vector<ControlState> out;
-    Collect(root, originX, originY, out);
+    Collect(root, originX, originY, scale > 0 ? scale : 1, out);
     return out;
 }
 

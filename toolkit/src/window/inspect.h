@@ -20,10 +20,10 @@ namespace inspect {
 
 struct ControlState {
     std::string name;
-    std::string kind;  // the element keyword, e.g. "button"
-    int row = -1;      // list row id (itemIndex), -1 outside rows
-    Rect client;       // in the window's client coordinates
-    Rect screen;
+    std::string kind;      // the element keyword, e.g. "button"
+    int row = -1;          // list row id (itemIndex), -1 outside rows
+    Rect client;           // in the window's client coordinates (logical pixels)
+    Rect screen;           // on the screen, in X pixels
     bool visible = false;  // shown: itself and every ancestor visible
     bool enabled = false;
     bool checked = false;
@@ -37,7 +37,8 @@ struct WindowState {
     uint64_t xid = 0;
     bool main = false;
     bool visible = false;
-    Rect screen;  // the client area on the screen
+    int scale = 1;  // the window's device pixels per logical pixel
+    Rect screen;    // the client area on the screen, in X pixels
     std::vector<ControlState> controls;
 };
 
@@ -74,9 +75,11 @@ struct Snapshot {
 };
 
 // Every named control under `root` in document order (list rows included,
-// with their row id), its screen rectangle offset by the client area's
-// screen origin.
-std::vector<ControlState> CollectControls(const TreeNode& root, int originX, int originY);
+// with their row id). Its screen rectangle is in X pixels: the logical
+// rectangle times the window's `scale`, offset by the client area's screen
+// origin (X pixels too), so tests drive input by it at any scale.
+std::vector<ControlState> CollectControls(const TreeNode& root, int originX, int originY,
+                                          int scale = 1);
 
 // The message-box flags for a type and button set: icon 16 error, 32
 // question, 48 warning, 64 information; buttons 0 OK, 1 OK/Cancel, 4 Yes/No,
