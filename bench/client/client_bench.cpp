@@ -25,7 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include "client_harness.h"
+#include "support/client_harness.h"
 #include "flv_scan.h"
 #include "support/proc_tree.h"
 #include "support/process.h"

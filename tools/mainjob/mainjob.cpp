@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "client_harness.h"
+#include "support/client_harness.h"
 #include "support/process.h"
 #include "support/standin.h"
 #include "support/ui_driver.h"

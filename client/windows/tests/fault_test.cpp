@@ -9,7 +9,6 @@
 #include <signal.h>
 
 #include <chrono>
-#include <thread>
 
 #include "main_session.h"
 #include "support/process.h"
@@ -117,9 +116,11 @@ TEST_F(ClientFaults, AnIngestThatStallsWhileLiveNeitherHangsTheWindowNorLosesThe
         pid_t pid;
         ~Resume() { kill(pid, SIGCONT); }
     } resume{ingest_->Pid()};
-    // The window goes on answering while the ingest takes nothing.
+    // The ingest takes nothing once the connection's buffers are full: the
+    // health line says so, and the window goes on answering all the while.
+    EXPECT_TRUE(zvtest::WaitFor([&] { return Text("l.health").rfind("0 kbit/s", 0) == 0; }, 30000))
+        << "still sending to a stopped ingest: " << Text("l.health");
     for (int i = 0; i < 4; ++i) {
-        std::this_thread::sleep_for(std::chrono::seconds(2));
         Click(i % 2 ? "b.preview" : "b.giftlist");
         EXPECT_TRUE(zvtest::WaitFor([&] { return Visible(i % 2 ? "l.preview" : "l.giftlist"); }))
             << "the window stopped answering while the ingest stalled";

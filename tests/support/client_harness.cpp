@@ -1,9 +1,12 @@
-#include "client_harness.h"
+#include "support/client_harness.h"
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -11,7 +14,6 @@
 #include <regex>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 #include "support/process.h"
 
@@ -56,6 +58,156 @@ void Place(const fs::path& from, const fs::path& to) {
     if (ec) {
         fs::copy_file(from, to, fs::copy_options::overwrite_existing);
     }
+}
+
+// What the window manager tells about the toplevel windows of a display,
+// through a connection of its own.
+class WindowManagerView {
+public:
+    explicit WindowManagerView(const std::string& display)
+        : display_(display.empty() ? nullptr : XOpenDisplay(display.c_str())) {}
+    ~WindowManagerView() {
+        if (display_) {
+            XCloseDisplay(display_);
+        }
+    }
+    WindowManagerView(const WindowManagerView&) = delete;
+    WindowManagerView& operator=(const WindowManagerView&) = delete;
+    bool ok() const { return display_ != nullptr; }
+
+    // The windows it manages (_NET_CLIENT_LIST).
+    std::vector<Window> Managed() {
+        std::vector<Window> out;
+        for (const unsigned long w : RootProperty("_NET_CLIENT_LIST")) {
+            out.push_back(static_cast<Window>(w));
+        }
+        return out;
+    }
+    // The window that has the keyboard (_NET_ACTIVE_WINDOW); 0 for none.
+    Window Active() {
+        const std::vector<unsigned long> v = RootProperty("_NET_ACTIVE_WINDOW");
+        return v.empty() ? 0 : static_cast<Window>(v[0]);
+    }
+    std::string Title(Window w) {
+        const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+        const std::string name = Property(w, "_NET_WM_NAME", utf8);
+        return name;
+    }
+    long Pid(Window w) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        long pid = -1;
+        if (XGetWindowProperty(display_, w, XInternAtom(display_, "_NET_WM_PID", False), 0, 1,
+                               False, XA_CARDINAL, &type, &format, &count, &after,
+                               &data) == Success &&
+            data && count == 1 && format == 32) {
+            pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+        }
+        if (data) {
+            XFree(data);
+        }
+        return pid;
+    }
+    // The managed window titled `title`; 0 when there is none.
+    Window Titled(const std::string& title) {
+        for (const Window w : Managed()) {
+            if (Title(w) == title) {
+                return w;
+            }
+        }
+        return 0;
+    }
+
+private:
+    std::vector<unsigned long> RootProperty(const char* name) {
+        std::vector<unsigned long> out;
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XSync(display_, False);
+        if (XGetWindowProperty(display_, DefaultRootWindow(display_),
+                               XInternAtom(display_, name, False), 0, 4096, False, AnyPropertyType,
+                               &type, &format, &count, &after, &data) == Success &&
+            data && format == 32) {
+            const auto* values = reinterpret_cast<unsigned long*>(data);
+            out.assign(values, values + count);
+        }
+        if (data) {
+            XFree(data);
+        }
+        return out;
+    }
+    std::string Property(Window w, const char* name, Atom kind) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::string out;
+        // A window that is gone gives BadWindow: ignored, it has no title.
+        XErrorHandler old = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        if (XGetWindowProperty(display_, w, XInternAtom(display_, name, False), 0, 4096, False,
+                               kind, &type, &format, &count, &after, &data) == Success &&
+            data && format == 8) {
+            out.assign(reinterpret_cast<char*>(data), count);
+        }
+        XSync(display_, False);
+        XSetErrorHandler(old);
+        if (data) {
+            XFree(data);
+        }
+        return out;
+    }
+
+    Display* display_;
+};
+
+// The DISPLAY a running program was started with; empty when unknown.
+std::string DisplayOf(pid_t pid) {
+    const std::string environ = ReadAll("/proc/" + std::to_string(pid) + "/environ");
+    std::istringstream in(environ);
+    for (std::string entry; std::getline(in, entry, '\0');) {
+        if (entry.rfind("DISPLAY=", 0) == 0) {
+            return entry.substr(8);
+        }
+    }
+    return {};
+}
+
+std::string DecodeXmlText(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t end = text[i] == '&' ? text.find(';', i) : std::string::npos;
+        if (end == std::string::npos) {
+            out += text[i];
+            continue;
+        }
+        const std::string entity = text.substr(i + 1, end - i - 1);
+        if (entity == "amp") {
+            out += '&';
+        } else if (entity == "lt") {
+            out += '<';
+        } else if (entity == "gt") {
+            out += '>';
+        } else if (entity == "quot") {
+            out += '"';
+        } else if (entity == "apos") {
+            out += '\'';
+        } else if (entity.size() > 1 && entity[0] == '#') {
+            const unsigned long code = entity[1] == 'x' ? std::stoul(entity.substr(2), nullptr, 16)
+                                                        : std::stoul(entity.substr(1));
+            if (code >= 0x80) {
+                throw std::runtime_error("only ASCII character references are decoded: " + entity);
+            }
+            out += static_cast<char>(code);
+        } else {
+            throw std::runtime_error("unknown entity &" + entity + ";");
+        }
+        i = end;
+    }
+    return out;
 }
 
 }  // namespace
@@ -200,22 +352,59 @@ std::string SignIn(zvtest::InspectedProgram& client, zvtest::XInput& input, cons
 
 bool AnswerMessageBox(zvtest::InspectedProgram& client, zvtest::XInput& input,
                       unsigned long keysym) {
-    bool closed = false;
-    for (int attempt = 0; attempt < 5 && !closed; ++attempt) {
-        input.key(keysym);
-        closed = zvtest::WaitFor([&] { return !client.running() || client.messageBoxes().empty(); },
-                                 1500);
+    const Json::Value boxes = client.messageBoxes();
+    if (boxes.empty()) {
+        return !client.running();
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    const std::string caption = boxes[0]["caption"].asString();
+    WindowManagerView wm(DisplayOf(client.pid()));
+    // The key goes to the box once the window manager has given it the
+    // keyboard: a key pressed before that lands on the window below, and one
+    // pressed again after a slow answer on whatever comes next.
+    Window box = 0;
+    if (wm.ok()) {
+        zvtest::WaitFor(
+            [&] {
+                box = wm.Titled(caption);
+                return box != 0 && wm.Active() == box;
+            },
+            15000);
+    }
+    input.key(keysym);
+    const bool closed =
+        zvtest::WaitFor([&] { return !client.running() || client.messageBoxes().empty(); }, 20000);
+    // Its frame goes with it only when the window manager lets the box go;
+    // a click before that lands on the frame.
+    if (closed && wm.ok() && box != 0) {
+        zvtest::WaitFor(
+            [&] {
+                const std::vector<Window> managed = wm.Managed();
+                return std::find(managed.begin(), managed.end(), box) == managed.end();
+            },
+            15000);
+    }
     input.moveTo(0, 0);
     return closed;
 }
 
 void ChooseVideoFile(zvtest::InspectedProgram& client, zvtest::XInput& input,
                      const std::string& path) {
+    WindowManagerView wm(DisplayOf(client.pid()));
+    const Window before = wm.ok() ? wm.Active() : 0;
     const auto at = zvtest::Centre(client.control("w.main", "btn.push.vod"));
     input.click(at.x, at.y);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // The dialog has no inspection record: it is the client's new window
+    // with the keyboard.
+    const bool up =
+        wm.ok() && zvtest::WaitFor(
+                       [&] {
+                           const Window active = wm.Active();
+                           return active != 0 && active != before && wm.Pid(active) == client.pid();
+                       },
+                       15000);
+    if (!up) {
+        throw std::runtime_error("the video file dialog did not come up");
+    }
     input.type(path);
     input.key(XK_Return);
 }
@@ -228,7 +417,7 @@ std::string PackageText(const std::string& id) {
     if (!std::regex_search(xml, m, entry)) {
         throw std::runtime_error("no text resource " + id + " in the package");
     }
-    return m[1];
+    return DecodeXmlText(m[1]);
 }
 
 std::string ScreenshotPath(const std::string& name) {
