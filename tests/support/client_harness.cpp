@@ -395,18 +395,36 @@ void ChooseVideoFile(zvtest::InspectedProgram& client, zvtest::XInput& input,
     input.click(at.x, at.y);
     // The dialog has no inspection record: it is the client's new window
     // with the keyboard.
+    Window dialog = 0;
     const bool up =
         wm.ok() && zvtest::WaitFor(
                        [&] {
                            const Window active = wm.Active();
-                           return active != 0 && active != before && wm.Pid(active) == client.pid();
+                           if (active != 0 && active != before && wm.Pid(active) == client.pid()) {
+                               dialog = active;
+                           }
+                           return dialog != 0;
                        },
                        15000);
     if (!up) {
         throw std::runtime_error("the video file dialog did not come up");
     }
-    input.type(path);
-    input.key(XK_Return);
+    // Control+L opens the dialog's location field with its text selected;
+    // keys that came before the dialog took the keyboard are typed again.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        input.key(XK_l, XK_Control_L);
+        input.type(path);
+        input.key(XK_Return);
+        if (zvtest::WaitFor(
+                [&] {
+                    const std::vector<Window> managed = wm.Managed();
+                    return std::find(managed.begin(), managed.end(), dialog) == managed.end();
+                },
+                5000)) {
+            return;
+        }
+    }
+    throw std::runtime_error("the video file dialog did not take the path " + path);
 }
 
 std::string PackageText(const std::string& id) {

@@ -100,13 +100,15 @@ TEST_F(ClientFaults, PushAddressFaultsAreReportedAndGoingLiveStillWorks) {
     }
     ASSERT_TRUE(WaitEnabled("c.online"));
     Click("c.online");
-    EXPECT_TRUE(WaitText("l.status", "正在直播中...", 20000)) << client_->log();
+    EXPECT_TRUE(WaitText("l.status", clienttest::PackageText("s.status.live"), 20000))
+        << client_->log();
 }
 
 TEST_F(ClientFaults, AnIngestThatStallsWhileLiveNeitherHangsTheWindowNorLosesTheRecording) {
     ASSERT_NO_FATAL_FAILURE(SignIn());
     Click("c.online");
-    ASSERT_TRUE(WaitText("l.status", "正在直播中...", 20000)) << client_->log();
+    ASSERT_TRUE(WaitText("l.status", clienttest::PackageText("s.status.live"), 20000))
+        << client_->log();
     const std::string file = WaitRecording(*ingest_, "live", 8000);
     ASSERT_FALSE(file.empty());
 
@@ -126,7 +128,7 @@ TEST_F(ClientFaults, AnIngestThatStallsWhileLiveNeitherHangsTheWindowNorLosesThe
             << "the window stopped answering while the ingest stalled";
     }
     ASSERT_EQ(kill(ingest_->Pid(), SIGCONT), 0);
-    EXPECT_TRUE(WaitText("l.status", "正在直播中...", 40000))
+    EXPECT_TRUE(WaitText("l.status", clienttest::PackageText("s.status.live"), 40000))
         << "live again once the ingest moves: " << Text("l.status");
     const long before = clienttest::FileBytes(file);
     Click("c.online");

@@ -17,9 +17,9 @@ using clienttest::PackageText;
 using clienttest::WaitRecording;
 using zvtest::StreamOf;
 
-constexpr const char* kLive = "正在直播中...";
-constexpr const char* kLiveRecording = "正在直播、录制中...";
-constexpr const char* kRecordOnly = "正在录制中(不直播!)...";
+const std::string kLive = clienttest::PackageText("s.status.live");
+const std::string kLiveRecording = clienttest::PackageText("s.status.live.recording");
+const std::string kRecordOnly = clienttest::PackageText("s.status.recordonly");
 
 class MainLive : public clienttest::MainSession {
 protected:

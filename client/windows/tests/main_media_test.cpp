@@ -276,7 +276,8 @@ TEST_F(MainMedia, TheTabsAndTheWindowIdleAndLive) {
     EXPECT_EQ(problem, "");
     EXPECT_GT(lightness, 0.6) << "the chat page area is dark: not drawn";
     Click("c.online");
-    EXPECT_TRUE(WaitText("l.status", "正在直播中...", 20000)) << client_->log();
+    EXPECT_TRUE(WaitText("l.status", clienttest::PackageText("s.status.live"), 20000))
+        << client_->log();
     EXPECT_TRUE(zvtest::WaitFor([&] { return Visible("l.health"); }, 5000));
     EXPECT_TRUE(zvtest::Screenshot(display_->name(), ScreenshotPath("main-live")));
 }

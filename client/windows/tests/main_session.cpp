@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "support/process.h"
+#include "support/test_account.h"
 
 namespace clienttest {
 
@@ -16,8 +17,8 @@ ClientInstall* MainSession::install_ = nullptr;
 
 namespace {
 
-constexpr const char* kUser = "zvtest";
-constexpr const char* kPassword = "zv-pass.123";
+constexpr const char* kUser = zvtest::kTestUser;
+constexpr const char* kPassword = zvtest::kTestPassword;
 
 }  // namespace
 
