@@ -366,7 +366,7 @@ TEST_F(MainWinFake, LiveWithRecordingThenOffThroughTheSwitches) {
     Mark();
     Toggle("c.record");
     ASSERT_TRUE(WaitCalls({"request: startrecord"})) << Shown();
-    EXPECT_TRUE(Checked("c.record"));
+    EXPECT_TRUE(zvtest::WaitFor([&] { return Checked("c.record"); }));
     Do("room startrecord ok");
     EXPECT_TRUE(WaitText("l.status", PackageText("s.status.live.recording")));
 
@@ -389,7 +389,7 @@ TEST_F(MainWinFake, LiveWithRecordingThenOffThroughTheSwitches) {
     EXPECT_EQ(box["text"].asString(), "正在保存");
     EXPECT_EQ(box["caption"].asString(), PackageText("s.notice.title"));
     Answer(true);
-    EXPECT_TRUE(Checked("c.record"));
+    EXPECT_TRUE(zvtest::WaitFor([&] { return Checked("c.record"); }));
     EXPECT_EQ(Text("l.status"), "");
 
     // An address that comes after the switch went off starts nothing.
