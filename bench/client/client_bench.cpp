@@ -25,8 +25,8 @@
 #include <thread>
 #include <vector>
 
-#include "client_harness.h"
 #include "flv_scan.h"
+#include "support/client_harness.h"
 #include "support/proc_tree.h"
 #include "support/process.h"
 #include "support/standin.h"
@@ -38,7 +38,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* kUser = "zvtest";
 constexpr const char* kPassword = "zv-pass.123";
-constexpr const char* kLive = "正在直播中...";
+const std::string kLive = clienttest::PackageText("s.status.live");
 
 void Sleep(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "av_core_event.h"
+#include "media_engine.h"
 #include "stream_state.h"
 
 typedef struct _GtkWidget GtkWidget;
@@ -25,7 +26,7 @@ class OutputWorker;
 class PreviewDisplay;
 struct OutputSignals;
 
-class AVCore {
+class AVCore final : public MediaEngine {
 public:
     // The process-wide engine; the first call creates it and starts libobs.
     static AVCore* Instance();
@@ -45,26 +46,26 @@ public:
     // follows the widget's size and the canvas is scaled into it. False when
     // libobs could not be started or the canvas or mix could not be set; then
     // nothing of the scene build or the display is left behind.
-    bool Reset(GtkWidget* previewWindow, int width, int height, AVCoreEvent* sink);
+    bool Reset(GtkWidget* previewWindow, int width, int height, AVCoreEvent* sink) override;
 
     // Scene switches (output channel 0).
-    void ShowVideoScene();
-    void ShowWindowCapture();
-    void ShowDesktopCapture();
-    void ShowCompoundScene();
-    void ShowMediaScene();
+    void ShowVideoScene() override;
+    void ShowWindowCapture() override;
+    void ShowDesktopCapture() override;
+    void ShowCompoundScene() override;
+    void ShowMediaScene() override;
 
     // Settings of the sources; values are handed to the plug-ins unchanged.
-    void SetCameraDevice(const char* deviceId);
-    void SetMicDevice(const char* deviceId);
-    void SetCaptureWindow(const char* window);
-    void SetCaptureMonitor(int monitor);
-    void SetMediaFile(const char* path, bool loop);
+    void SetCameraDevice(const char* deviceId) override;
+    void SetMicDevice(const char* deviceId) override;
+    void SetCaptureWindow(const char* window) override;
+    void SetCaptureMonitor(int monitor) override;
+    void SetMediaFile(const char* path, bool loop) override;
     // width and height must be the image's pixel size for the margins to hold.
-    void SetLogo(const char* path, int corner, int width, int height);
-    void SetMergeCorner(int corner);
-    void ToggleDesktopAudio();
-    bool IsDesktopAudioOn() const { return desktopAudioOn_; }
+    void SetLogo(const char* path, int corner, int width, int height) override;
+    void SetMergeCorner(int corner) override;
+    void ToggleDesktopAudio() override;
+    bool IsDesktopAudioOn() const override { return desktopAudioOn_; }
     void UpdateLayout();
 
     // Splits the address at its last '/' into server and key, builds a fresh
@@ -73,23 +74,19 @@ public:
     // AVCoreEvent::OnStreamStatus. An address that fails CheckPushAddress
     // (shorter than 8 characters among them): false, nothing created.
     bool StartStreaming(const std::string& address, bool useAuth, const char* userName,
-                        const char* password);
+                        const char* password) override;
     // Why the last StartStreaming returned false, as a text resource key of
     // the package; empty after a start that was accepted.
-    const char* LastStartFailureKey() const { return lastStartFailureKey_; }
+    const char* LastStartFailureKey() const override { return lastStartFailureKey_; }
     // Asks the output to stop; returns at once. The sink hears "stopped" when
     // the output has finished, at the latest after kStopGraceMs (then the
     // output is forced to stop).
-    void StopStreaming();
+    void StopStreaming() override;
     // The latest stream status (as last reported to the sink).
     StreamStatus GetStreamStatus() const { return streamStatus_; }
     // What the current output has sent so far (zero without one).
-    struct OutputStats {
-        uint64_t totalBytes = 0;
-        int droppedFrames = 0;
-        int totalFrames = 0;
-    };
-    OutputStats GetOutputStats() const;
+    using OutputStats = MediaEngine::OutputStats;
+    OutputStats GetOutputStats() const override;
     static constexpr int kStopGraceMs = 3000;
     // How long a new start (or the engine's release) waits for the previous
     // output to be gone before it goes on and leaves that to a worker.
@@ -97,14 +94,14 @@ public:
 
     // One deflection (0..1) for the microphone and desktop faders; one mute
     // state for both sources.
-    void SetVolume(float deflection);
-    void SetMuted(bool muted);
+    void SetVolume(float deflection) override;
+    void SetMuted(bool muted) override;
 
     // Device lists (UTF-8), appended to the given lists. Names and ids of the
     // microphones are appended in step.
-    void ListCameras(std::vector<std::string>& ids);
-    void ListWindows(std::vector<std::string>& windows);
-    void ListMicrophones(std::vector<std::string>& names, std::vector<std::string>& ids);
+    void ListCameras(std::vector<std::string>& ids) override;
+    void ListWindows(std::vector<std::string>& windows) override;
+    void ListMicrophones(std::vector<std::string>& names, std::vector<std::string>& ids) override;
 
     // True while the preview draws into its widget.
     bool HasPreview() const;

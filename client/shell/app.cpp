@@ -1,6 +1,11 @@
 #include "app.h"
 
+#include "async_task.h"
+#include "av_core.h"
+#include "levels.h"
 #include "platform/trace.h"
+#include "web_login.h"
+#include "web_room.h"
 
 namespace {
 
@@ -29,7 +34,11 @@ void App::Destroy() {
     g_app.reset();
 }
 
-App::App() : record_(ProcessRecord()), inbox_(ProcessInbox()) {}
+App::App()
+    : record_(ProcessRecord()),
+      inbox_(ProcessInbox()),
+      mainWin_({record_, inbox_, *this, *this, *this}),
+      loginWin_({record_, inbox_, *this, *this, *this}, mainWin_) {}
 
 App::~App() {
     // No result may reach the main window once it is gone.
@@ -48,5 +57,48 @@ void App::OnInit() {
 void App::OnExit() {
     if (browser_) {
         browser_->Shutdown();
+    }
+}
+
+zv::MediaEngine& App::Engine() {
+    return *zv::AVCore::Instance();
+}
+
+void App::Release() {
+    zv::AVCore::Release();
+}
+
+void App::ReleaseForExit(std::chrono::milliseconds budget) {
+    zv::AVCore::ReleaseForExit(budget);
+}
+
+float App::MixedLevel() {
+    return zv::MixedLevel();
+}
+
+bool App::CreateView(GtkWidget* area, int width, int height, const std::string& url,
+                     zv::browser::WebViewCallback* receiver) {
+    if (browser_ == nullptr) {
+        return false;
+    }
+    browser_->CreateView(area, {0, 0, width, height}, url, receiver);
+    return true;
+}
+
+void App::Login() {
+    AsyncTask::Start(new WebLogin(record_, &inbox_));
+}
+
+void App::Room(zv::RoomAction action) {
+    switch (action) {
+        case zv::RoomAction::kGetUrl:
+            AsyncTask::Start(new WebGetURL(record_, inbox_));
+            break;
+        case zv::RoomAction::kStartRecord:
+            AsyncTask::Start(new WebStartRecord(record_, inbox_));
+            break;
+        case zv::RoomAction::kStopRecord:
+            AsyncTask::Start(new WebStopRecord(record_, inbox_));
+            break;
     }
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The application object: the two windows, the browser runtime and the
 // login record that the windows and the web tasks share. One per process,
-// made on first use and destroyed by the entry point after the loop.
+// made on first use and destroyed by the entry point after the loop. It
+// gives the windows what they use: the record, the inbox, the platform's
+// requests, the page runtime and the media engine.
 #include <memory>
 
 #include "browser_app.h"
@@ -9,9 +11,13 @@
 #include "login_win.h"
 #include "main_win.h"
 #include "web_event_inbox.h"
+#include "window_services.h"
 #include "xf_app.h"
 
-class App : public xfApp {
+class App : public xfApp,
+            private zv::EngineHost,
+            private zv::PageRuntime,
+            private zv::PlatformRequests {
 public:
     static App& Instance();
     static void Destroy();
@@ -25,26 +31,29 @@ public:
     void OnExit() override;
     // The runtime works on the same GLib loop as the toolkit: nothing to pump.
     void afterMessage(XuiMsg* msg) override { (void)msg; }
-    // Keys keep the default filter: none is consumed.
-
-    zv::LoginRecord& Record() { return record_; }
-    // Where the web tasks report; it hands their results to the main window.
-    WebEventInbox& Inbox() { return inbox_; }
-    MainWin& Main() { return mainWin_; }
-    LoginWin& Login() { return loginWin_; }
-    // Null before OnInit.
-    zv::browser::BrowserApp* Browser() { return browser_.get(); }
 
 private:
     App();
 
-    // Destroyed in reverse order: the windows, then the browser runtime.
-    std::unique_ptr<zv::browser::BrowserApp> browser_;
-    MainWin mainWin_;
-    LoginWin loginWin_;
+    // EngineHost: the process-wide engine (AVCore's own lifetime).
+    zv::MediaEngine& Engine() override;
+    void Release() override;
+    void ReleaseForExit(std::chrono::milliseconds budget) override;
+    float MixedLevel() override;
+    // PageRuntime: the browser runtime, once it started.
+    bool CreateView(GtkWidget* area, int width, int height, const std::string& url,
+                    zv::browser::WebViewCallback* receiver) override;
+    // PlatformRequests: the web tasks on the worker.
+    void Login() override;
+    void Room(zv::RoomAction action) override;
+
     // The record and the inbox outlive the App: a download may still be
     // running on the worker, which ends only with the process, and writes
     // into them.
     zv::LoginRecord& record_;
     WebEventInbox& inbox_;
+    // Destroyed in reverse order: the windows, then the browser runtime.
+    std::unique_ptr<zv::browser::BrowserApp> browser_;
+    MainWin mainWin_;
+    LoginWin loginWin_;
 };

@@ -3,24 +3,15 @@
 #include <gtk/gtk.h>
 
 #include "platform/utf.h"
+#include "zudoz.h"
 
 namespace xf {
 
 namespace {
 
-GtkMessageType TypeOf(unsigned flags) {
-    switch (flags & 0xF0) {
-        case 0x10:
-            return GTK_MESSAGE_ERROR;
-        case 0x20:
-            return GTK_MESSAGE_QUESTION;
-        case 0x30:
-            return GTK_MESSAGE_WARNING;
-        case 0x40:
-            return GTK_MESSAGE_INFO;
-        default:
-            return GTK_MESSAGE_OTHER;
-    }
+std::string PackageText(const char* key) {
+    const char16_t* text = XUI_STRING_GET(key);
+    return text ? zv::Utf16ToUtf8(text) : std::string();
 }
 
 GtkWindow* UsableOwner(GtkWidget* owner) {
@@ -36,15 +27,17 @@ GtkWindow* UsableOwner(GtkWidget* owner) {
 
 }  // namespace
 
-int ShowMessageBox(GtkWidget* owner, const std::u16string& text, const std::u16string& caption,
-                   unsigned flags) {
-    const bool withCancel = (flags & 0x0F) == 1;
+Answer ShowMessageBox(GtkWidget* owner, const std::u16string& text, const std::u16string& caption,
+                      Box kind) {
+    const bool withCancel = kind == Box::kQuestion;
     GtkWindow* parent = UsableOwner(owner);
-    GtkWidget* box = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, TypeOf(flags),
+    GtkWidget* box = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL,
+                                            withCancel ? GTK_MESSAGE_QUESTION : GTK_MESSAGE_WARNING,
                                             GTK_BUTTONS_NONE, "%s", zv::Utf16ToUtf8(text).c_str());
-    gtk_dialog_add_button(GTK_DIALOG(box), "确定", GTK_RESPONSE_OK);
+    gtk_dialog_add_button(GTK_DIALOG(box), PackageText("s.box.ok").c_str(), GTK_RESPONSE_OK);
     if (withCancel) {
-        gtk_dialog_add_button(GTK_DIALOG(box), "取消", GTK_RESPONSE_CANCEL);
+        gtk_dialog_add_button(GTK_DIALOG(box), PackageText("s.box.cancel").c_str(),
+                              GTK_RESPONSE_CANCEL);
     }
     gtk_dialog_set_default_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
     gtk_window_set_title(GTK_WINDOW(box), zv::Utf16ToUtf8(caption).c_str());
@@ -55,9 +48,9 @@ int ShowMessageBox(GtkWidget* owner, const std::u16string& text, const std::u16s
     const int response = gtk_dialog_run(GTK_DIALOG(box));
     gtk_widget_destroy(box);
     if (response == GTK_RESPONSE_OK) {
-        return 1;
+        return Answer::kOk;
     }
-    return withCancel ? 2 : 1;
+    return withCancel ? Answer::kCancel : Answer::kOk;
 }
 
 }  // namespace xf

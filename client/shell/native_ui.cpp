@@ -1,6 +1,9 @@
 #include "native_ui.h"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
+
+#include "platform/root_marker.h"
 
 namespace xf {
 
@@ -79,12 +82,12 @@ void CursorPosition(int* x, int* y) {
     }
 }
 
-std::optional<std::string> AskVideoFile(GtkWidget* owner) {
+std::optional<std::string> AskVideoFile(GtkWidget* owner, const std::string& filterName) {
     GtkWindow* parent = owner && GTK_IS_WINDOW(owner) ? GTK_WINDOW(owner) : nullptr;
     GtkFileChooserNative* dialog = gtk_file_chooser_native_new(
         nullptr, parent, GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr);
     GtkFileFilter* filter = gtk_file_filter_new();
-    gtk_file_filter_set_name(filter, "视频文件");
+    gtk_file_filter_set_name(filter, filterName.c_str());
     gtk_file_filter_add_pattern(filter, "*.mp4");
     gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), filter);  // takes the filter
     std::optional<std::string> chosen;
@@ -115,6 +118,30 @@ void SetWindowRect(GtkWidget* toplevel, const WindowRect& rect) {
     }
     gtk_window_move(GTK_WINDOW(toplevel), rect.left, rect.top);
     gtk_window_resize(GTK_WINDOW(toplevel), rect.right - rect.left, rect.bottom - rect.top);
+}
+
+namespace {
+
+Display* GdkXDisplay() {
+    GdkDisplay* display = gdk_display_get_default();
+    return display && GDK_IS_X11_DISPLAY(display) ? gdk_x11_display_get_xdisplay(display) : nullptr;
+}
+
+}  // namespace
+
+bool InstanceMarkerHeld(const char* marker) {
+    return zv::FindLiveRootMarker(marker, GdkXDisplay()).has_value();
+}
+
+void HoldInstanceMarker(const char* marker, GtkWidget* toplevel) {
+    if (toplevel == nullptr) {
+        return;
+    }
+    gtk_widget_realize(toplevel);
+    GdkWindow* window = gtk_widget_get_window(toplevel);
+    if (window && GDK_IS_X11_WINDOW(window)) {
+        zv::SetRootMarker(marker, gdk_x11_window_get_xid(window), GdkXDisplay());
+    }
 }
 
 }  // namespace xf

@@ -1,7 +1,7 @@
 #pragma once
 // The few native pieces a window needs beside the toolkit: a pop-up menu of
-// commands built on the spot, the pointer's position, the video file dialog
-// and moving a toplevel window.
+// commands built on the spot, the pointer's position, the video file dialog,
+// moving a toplevel window and the single-instance marker.
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,9 +23,9 @@ int PopupCommandMenu(GtkWidget* owner, const std::vector<MenuEntry>& entries, in
 // The pointer's position on the screen.
 void CursorPosition(int* x, int* y);
 
-// Asks for one video file ("视频文件", *.mp4) over `owner`; nullopt when
-// cancelled. The path is UTF-8.
-std::optional<std::string> AskVideoFile(GtkWidget* owner);
+// Asks for one video file (the filter `filterName` (UTF-8), *.mp4) over
+// `owner`; nullopt when cancelled. The path is UTF-8.
+std::optional<std::string> AskVideoFile(GtkWidget* owner, const std::string& filterName);
 
 struct WindowRect {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -34,5 +34,10 @@ struct WindowRect {
 // raising or activating it).
 WindowRect GetWindowRect(GtkWidget* toplevel);
 void SetWindowRect(GtkWidget* toplevel, const WindowRect& rect);
+
+// True when the root window's `marker` names a window that still exists.
+bool InstanceMarkerHeld(const char* marker);
+// Names `toplevel` (once realised) in the root window's `marker`.
+void HoldInstanceMarker(const char* marker, GtkWidget* toplevel);
 
 }  // namespace xf

@@ -1,6 +1,8 @@
 #include "xf_window.h"
 
-#include "message_box.h"
+#include <gtk/gtk.h>
+
+#include "platform/utf.h"
 
 bool xfWindow::Register(const char* name) {
     SetHandle(reinterpret_cast<XuiControl*>(XUI_WIN_REGISTER(name, this)));
@@ -27,12 +29,13 @@ void xfWindow::StopTimer(unsigned id) {
     XUI_WIN_KILLTIMER(WindowHandle(), id);
 }
 
-int xfWindow::Message(const std::u16string& text, const std::u16string& caption, unsigned flags) {
-    return xf::ShowMessageBox(XUI_WIN_RAW(WindowHandle()), text, caption, flags);
+xf::Answer xfWindow::Message(const std::u16string& text, const std::u16string& caption,
+                             xf::Box kind) {
+    return xf::ShowMessageBox(XUI_WIN_RAW(WindowHandle()), text, caption, kind);
 }
 
-int xfWindow::MessageRes(const char* textKey, const char* captionKey, unsigned flags) {
-    return Message(Text(textKey), Text(captionKey), flags);
+xf::Answer xfWindow::MessageRes(const char* textKey, const char* captionKey, xf::Box kind) {
+    return Message(Text(textKey), Text(captionKey), kind);
 }
 
 std::u16string xfWindow::Text(const char* key) {
@@ -40,37 +43,32 @@ std::u16string xfWindow::Text(const char* key) {
     return text ? std::u16string(text) : std::u16string();
 }
 
-void xfWindow::AttachHandler(const std::string& name, xfControlHandler* handler) {
-    handlers_[name] = handler;
-}
-
-xfControlHandler* xfWindow::HandlerFor(xfWidget& control) {
-    // Looking a name up enters it, attached to nothing.
-    return handlers_[control.Name()];
+void xfWindow::SetTitle(const std::u16string& title) {
+    GtkWidget* native = XUI_WIN_RAW(WindowHandle());
+    if (native && GTK_IS_WINDOW(native)) {
+        gtk_window_set_title(GTK_WINDOW(native), zv::Utf16ToUtf8(title).c_str());
+    }
 }
 
 void xfWindow::DispatchControlEvent(int code, xfWidget& control, void* param) {
-    xfControlHandler* handler = HandlerFor(control);
-    const uint32_t key =
-        code == XUI_EVENT_KEYUP && param ? static_cast<const XuiKeyRecord*>(param)->virtualKey : 0;
     switch (code) {
         case XUI_EVENT_CLICK:
-            handler ? handler->OnClick(control) : OnClick(control);
+            OnClick(control);
             break;
         case XUI_EVENT_RCLICK:
-            handler ? handler->OnRightClick(control) : OnRightClick(control);
+            OnRightClick(control);
             break;
         case XUI_EVENT_DBLCLICK:
-            handler ? handler->OnDoubleClick(control) : OnDoubleClick(control);
+            OnDoubleClick(control);
             break;
         case XUI_EVENT_KEYUP:
-            handler ? handler->OnKeyUp(control, key) : OnKeyUp(control, key);
+            OnKeyUp(control, param ? static_cast<const XuiKeyRecord*>(param)->virtualKey : 0);
             break;
         case XUI_EVENT_VALUE:
-            handler ? handler->OnValueChange(control) : OnValueChange(control);
+            OnValueChange(control);
             break;
         case XUI_EVENT_RESIZED:
-            handler ? handler->OnRawSize(control) : OnRawSize(control);
+            OnRawSize(control);
             break;
         default:
             break;
@@ -85,23 +83,16 @@ int xfWindow::onEvent(XuiControl* control, int code, void* param) {
     switch (code) {
         case XUI_EVENT_CREATED:
             OnCreate();
-            for (auto& [name, handler] : handlers_) {
-                if (handler) {
-                    handler->Attach(this);
-                }
-            }
             break;
         case XUI_EVENT_TIMER:
             OnTimer(param ? *static_cast<const unsigned*>(param) : 0);
             break;
         case XUI_EVENT_CLOSE: {
-            for (auto& [name, handler] : handlers_) {
-                if (handler) {
-                    handler->Detach();
-                }
+            // The toolkit's flag is 1 on entry; 0 keeps the window open.
+            const bool allow = OnClose();
+            if (param) {
+                *static_cast<int*>(param) = allow ? 1 : 0;
             }
-            int unused = 1;
-            OnClose(param ? static_cast<int*>(param) : &unused);
             break;
         }
         case XUI_EVENT_RAW_CREATED:

@@ -1,43 +1,11 @@
 #pragma once
 // The client's side of one described window: the toolkit's events arrive in
-// onEvent and are dispatched to one virtual operation per event, or to a
-// handler object attached to the control's name. Destroying the object does
-// not destroy the toolkit window.
-#include <map>
+// onEvent and are dispatched to one virtual operation per event. Destroying
+// the object does not destroy the toolkit window.
 #include <string>
 
+#include "message_box.h"
 #include "xf_widget.h"
-
-class xfWindow;
-
-// Receives the events of the controls of one name instead of the window.
-class xfControlHandler {
-public:
-    virtual ~xfControlHandler() = default;
-    virtual void Attach(xfWindow* window) = 0;
-    virtual void Detach() = 0;
-    virtual void OnClick(xfWidget& control) = 0;
-    virtual void OnRightClick(xfWidget& control) = 0;
-    virtual void OnDoubleClick(xfWidget& control) = 0;
-    virtual void OnKeyUp(xfWidget& control, uint32_t virtualKey) = 0;
-    virtual void OnValueChange(xfWidget& control) = 0;
-    virtual void OnRawSize(xfWidget& control) = 0;
-};
-
-// Message box flags (the Windows values the texts are written against).
-namespace xf {
-constexpr unsigned kBoxOk = 0x00;
-constexpr unsigned kBoxOkCancel = 0x01;
-constexpr unsigned kBoxIconError = 0x10;
-constexpr unsigned kBoxIconQuestion = 0x20;
-constexpr unsigned kBoxIconWarning = 0x30;
-constexpr unsigned kBoxIconInfo = 0x40;
-constexpr unsigned kBoxWarning = kBoxOk | kBoxIconWarning;          // 48
-constexpr unsigned kBoxQuestion = kBoxOkCancel | kBoxIconQuestion;  // 33
-// The buttons a box returns.
-constexpr int kAnswerOk = 1;
-constexpr int kAnswerCancel = 2;
-}  // namespace xf
 
 class xfWindow : public WinHandler, public xfWidget {
 public:
@@ -50,7 +18,8 @@ public:
     int onEvent(XuiControl* control, int code, void* param) override;
 
     virtual void OnCreate() {}
-    virtual void OnClose(int* allow) { (void)allow; }
+    // The user closes the window: true lets it close.
+    virtual bool OnClose() { return true; }
     virtual void OnTimer(unsigned id) { (void)id; }
     virtual void OnClick(xfWidget& control) { (void)control; }
     virtual void OnRightClick(xfWidget& control) { (void)control; }
@@ -83,18 +52,15 @@ public:
     void StopTimer(unsigned id);
 
     // A modal box over this window (or over nothing while it is minimised, so
-    // that it stays in sight); returns xf::kAnswerOk or xf::kAnswerCancel.
-    int Message(const std::u16string& text, const std::u16string& caption, unsigned flags);
+    // that it stays in sight).
+    xf::Answer Message(const std::u16string& text, const std::u16string& caption, xf::Box kind);
     // The same with both texts from the package's text resources.
-    int MessageRes(const char* textKey, const char* captionKey, unsigned flags);
+    xf::Answer MessageRes(const char* textKey, const char* captionKey, xf::Box kind);
+    // A text resource of the package; empty when it has none.
     static std::u16string Text(const char* key);
-
-    // Handlers for the controls named `name`; owned by the caller.
-    void AttachHandler(const std::string& name, xfControlHandler* handler);
+    // The native window's title.
+    void SetTitle(const std::u16string& title);
 
 private:
-    xfControlHandler* HandlerFor(xfWidget& control);
     void DispatchControlEvent(int code, xfWidget& control, void* param);
-
-    std::map<std::string, xfControlHandler*> handlers_;
 };

@@ -35,16 +35,31 @@ TEST(MainRules, LabelsAndSentinels) {
     EXPECT_EQ(EntryLabel("77\r\n\r\nxterm"), "");
     EXPECT_EQ(EntryLabel("77\r\ntitle only"), "title only");
     EXPECT_EQ(EntryLabel(":leading"), "");
-    EXPECT_EQ(EntryLabel(kWholeDesktopEntry), "整个桌面");
-    EXPECT_EQ(EntryLabel(kCameraOffEntry), "禁用视频");
-    EXPECT_NE(kWholeDesktopEntry, kCameraOffEntry);
-    EXPECT_NE(kWholeDesktopEntry, "整个桌面:") << "a real entry could carry an empty suffix";
+    const std::string desktop = SentinelEntry(u"整个桌面");
+    const std::string cameraOff = SentinelEntry(u"禁用视频");
+    EXPECT_EQ(EntryLabel(desktop), "整个桌面");
+    EXPECT_EQ(EntryLabel(cameraOff), "禁用视频");
+    EXPECT_NE(desktop, cameraOff);
+    EXPECT_NE(desktop, "整个桌面:") << "a real entry could carry an empty suffix";
+    EXPECT_EQ(SentinelEntry(u"整个桌面"), desktop) << "sentinels are recognised by their text";
 
-    EXPECT_EQ(MicrophoneLabel("Built-in", "default"), "系统默认音频输入设备");
-    EXPECT_EQ(MicrophoneLabel("Built-in", "DEFAULT"), "系统默认音频输入设备");
-    EXPECT_EQ(MicrophoneLabel("USB mic", "alsa_input.usb"), "USB mic");
-    EXPECT_EQ(MicrophoneLabel("Other", "default2"), "Other");
-    EXPECT_EQ(MicrophoneLabel("", ""), "");
+    EXPECT_TRUE(IsDefaultMicrophone("default"));
+    EXPECT_TRUE(IsDefaultMicrophone("DEFAULT"));
+    EXPECT_TRUE(IsDefaultMicrophone("DeFaUlT"));
+    EXPECT_FALSE(IsDefaultMicrophone("alsa_input.usb"));
+    EXPECT_FALSE(IsDefaultMicrophone("default2"));
+    EXPECT_FALSE(IsDefaultMicrophone("defaul"));
+    EXPECT_FALSE(IsDefaultMicrophone(""));
+}
+
+TEST(MainRules, MessagePlaceholderTakesAnyTextOnce) {
+    EXPECT_EQ(WithMessage(u"您已被踢出！\r\n{message}", u"违规"), u"您已被踢出！\r\n违规");
+    EXPECT_EQ(WithMessage(u"{message}", u""), u"");
+    EXPECT_EQ(WithMessage(u"no placeholder", u"x"), u"no placeholder");
+    EXPECT_EQ(WithMessage(u"{message}/{message}", u"a"), u"a/a");
+    // A message that itself holds the placeholder is not expanded again.
+    EXPECT_EQ(WithMessage(u"<{message}>", u"{message}"), u"<{message}>");
+    EXPECT_EQ(WithMessage(u"{messag", u"x"), u"{messag");
 }
 
 TEST(MainRules, LevelFrameRunsOneToTwentyOne) {

@@ -10,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-#include "login_win.h"
 #include "platform/main_loop.h"
 #include "platform/ui_queue.h"
 #include "session_file.h"
@@ -52,8 +51,8 @@ public:
     std::thread::id uiThread = std::this_thread::get_id();
     bool allOnUi = true;
 
-    void OnWebapiEvent(const std::string& action, bool ok, const std::string& message) override {
-        note(action + (ok ? " ok " : " failed ") + message);
+    void OnWebapiEvent(const zv::RoomResult& r) override {
+        note(std::string(zv::RoomActionName(r.action)) + (r.ok() ? " ok " : " failed ") + r.text);
     }
     void SetHeadIcon(const std::string& path) override { note("head " + path); }
     void SetLogo(const std::string& path, int32_t position, int32_t width,
@@ -88,7 +87,8 @@ TEST(WebEventInbox, PicturesBeforeTheWindowAreKeptAndLaterOnesGoStraightThrough)
         inbox.SetHeadIcon("/tmp/a1.png");
         inbox.SetHeadIcon("/tmp/a2.png");  // the latest is the one kept
         inbox.SetLogo("/tmp/l.png", 2, 200, 80);
-        inbox.OnWebapiEvent("geturl", true, "rtmp://x/live/k");  // no window: dropped
+        inbox.OnWebapiEvent({zv::RoomAction::kGetUrl, zv::RoomFailure::kNone,
+                             "rtmp://x/live/k"});  // no window: dropped
     });
     worker.join();
     loop.drain(queue);
@@ -99,9 +99,9 @@ TEST(WebEventInbox, PicturesBeforeTheWindowAreKeptAndLaterOnesGoStraightThrough)
               (std::vector<std::string>{"head /tmp/a2.png", "logo /tmp/l.png 2 200x80"}));
 
     std::thread later([&] {
-        inbox.OnWebapiEvent("startrecord", false, "refused");
+        inbox.OnWebapiEvent({zv::RoomAction::kStartRecord, zv::RoomFailure::kRefused, "refused"});
         inbox.SetHeadIcon("/tmp/a3.png");
-        inbox.OnWebapiEvent("stoprecord", true, "");
+        inbox.OnWebapiEvent({zv::RoomAction::kStopRecord, zv::RoomFailure::kNone, ""});
     });
     later.join();
     EXPECT_EQ(window.got.size(), 2u) << "nothing may arrive outside the UI loop";
@@ -124,12 +124,12 @@ TEST(WebEventInbox, ReportsAfterDetachOrAfterTheInboxIsGoneReachNoWindow) {
     {
         WebEventInbox inbox(queue);
         inbox.Attach(&window);
-        inbox.OnWebapiEvent("geturl", true, "a");
+        inbox.OnWebapiEvent({zv::RoomAction::kGetUrl, zv::RoomFailure::kNone, "a"});
         inbox.Attach(nullptr);
-        inbox.OnWebapiEvent("geturl", true, "b");
+        inbox.OnWebapiEvent({zv::RoomAction::kGetUrl, zv::RoomFailure::kNone, "b"});
         loop.drain(queue);
         inbox.Attach(&window);
-        inbox.OnWebapiEvent("geturl", true, "c");
+        inbox.OnWebapiEvent({zv::RoomAction::kGetUrl, zv::RoomFailure::kNone, "c"});
     }  // "c" is still queued
     loop.drain(queue);
     EXPECT_TRUE(window.got.empty()) << window.got.size();
@@ -184,15 +184,4 @@ TEST_F(SessionFile, AFailedWriteKeepsTheOldName) {
     EXPECT_FALSE(zv::WriteSessionName("other", folder_ + "/missing/.session"));
     EXPECT_EQ(zv::ReadSessionName(path_), "zvtest");
     EXPECT_EQ(zv::ReadSessionName(folder_), "") << "a folder is no name";
-}
-
-TEST(LoginFailureText, TheWholeMessageIsShownHoweverLong) {
-    EXPECT_EQ(LoginWin::FailureText("密码错误"), u"登录失败！\r\n\r\n错误信息(密码错误)。");
-    EXPECT_EQ(LoginWin::FailureText(""), u"登录失败！\r\n\r\n错误信息()。");
-    const std::string longMessage = "server response invalid:" + std::string(400, 'x');
-    const std::u16string text = LoginWin::FailureText(longMessage);
-    EXPECT_EQ(text.size(), 16u + longMessage.size());
-    EXPECT_EQ(text.substr(text.size() - 3), u"x)。");
-    // Ill-formed bytes from the network become U+FFFD, never a cut.
-    EXPECT_EQ(LoginWin::FailureText("a\xff"), u"登录失败！\r\n\r\n错误信息(a\uFFFD)。");
 }

@@ -15,6 +15,7 @@ void LoginRecord::BeginAttempt(const LoginEndpoints& endpoints, const std::strin
                                const std::string& password) {
     loggedIn_.store(false, std::memory_order_release);
     std::lock_guard<std::mutex> lock(mutex_);
+    failure_ = LoginFailure::kNone;
     errorMessage_.clear();
     endpoints_ = endpoints;
     user_ = user;
@@ -26,9 +27,15 @@ void LoginRecord::SetAllowRecord(bool allow) {
     reply_.allowRecord = allow;
 }
 
-void LoginRecord::SetErrorMessage(const std::string& message) {
+void LoginRecord::SetFailure(LoginFailure failure, const std::string& message) {
     std::lock_guard<std::mutex> lock(mutex_);
+    failure_ = failure;
     errorMessage_ = message;
+}
+
+LoginFailure LoginRecord::Failure() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failure_;
 }
 
 void LoginRecord::SetReply(const LoginReply& reply) {

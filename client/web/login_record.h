@@ -31,6 +31,14 @@ struct LoginReply {
     int32_t logoHeight = 0;  // "lheight"
 };
 
+// Why a login failed, so that the window can say it in the package's words.
+enum class LoginFailure {
+    kNone,
+    kRefused,     // the platform said why: the error message is its "errmsg"
+    kNoReason,    // refused without a readable "errmsg"
+    kUnreadable,  // the reply was not a JSON object: the error message is the body
+};
+
 // The four endpoint addresses of the platform.
 struct LoginEndpoints {
     std::string loginUrl;        // API host + "/Api/npushstream/nlogin"
@@ -55,7 +63,8 @@ public:
 
     // --- Written by the login task.
     void SetAllowRecord(bool allow);
-    void SetErrorMessage(const std::string& message);
+    // A failed attempt: its kind and the platform's text or reply body.
+    void SetFailure(LoginFailure failure, const std::string& message = {});
     // Stores every field of an accepted reply (allow record included).
     void SetReply(const LoginReply& reply);
     // Sets logged in; called as the very last step of an accepted login.
@@ -67,6 +76,8 @@ public:
 
     // --- Readers, safe from any thread.
     bool LoggedIn() const { return loggedIn_.load(std::memory_order_acquire); }
+    LoginFailure Failure() const;
+    // The platform's "errmsg", or the unreadable body; empty without one.
     std::string ErrorMessage() const;
     LoginEndpoints Endpoints() const;
     std::string User() const;
@@ -80,6 +91,7 @@ private:
     LoginEndpoints endpoints_;
     std::string user_;
     std::string password_;
+    LoginFailure failure_ = LoginFailure::kNone;
     std::string errorMessage_;
     LoginReply reply_;
     std::u16string avatarFile_;

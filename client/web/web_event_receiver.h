@@ -6,16 +6,17 @@
 #include <cstdint>
 #include <string>
 
+#include "room_result.h"
+
 namespace zv {
 
 class WebEventReceiver {
 public:
     virtual ~WebEventReceiver() = default;
 
-    // Result of a room-control request: `action` is "geturl", "startrecord"
-    // or "stoprecord"; `message` (UTF-8) is the push address of a successful
-    // "geturl", otherwise the platform's or a fixed failure text.
-    virtual void OnWebapiEvent(const std::string& action, bool ok, const std::string& message) = 0;
+    // Result of a room-control request: the push address of an accepted
+    // "geturl", the platform's text of a refusal, or only the failure kind.
+    virtual void OnWebapiEvent(const RoomResult& result) = 0;
 
     // The round 64 x 64 avatar PNG is ready at `path` (UTF-8).
     virtual void SetHeadIcon(const std::string& path) = 0;

@@ -16,14 +16,15 @@ bool WebLogin::ReadReply(std::string_view body, zv::LoginRecord& record, zv::Log
     namespace json = zv::json;
     Json::Value root;
     if (!json::Parse(body, root)) {
-        record.SetErrorMessage("server response invalid:" + std::string(body));
+        record.SetFailure(zv::LoginFailure::kUnreadable, std::string(body));
         return false;
     }
     if (json::Text(root, "success") != "true") {
         // The login window waits for an error text: a refusal without one
         // would leave it waiting for ever.
         const std::string reason = json::Text(root, "errmsg");
-        record.SetErrorMessage(reason.empty() ? kRefusedWithoutReason : reason);
+        record.SetFailure(reason.empty() ? zv::LoginFailure::kNoReason : zv::LoginFailure::kRefused,
+                          reason);
         return false;
     }
     const Json::Value& data = json::Member(root, "dataresult");

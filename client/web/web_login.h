@@ -22,11 +22,9 @@ public:
     // percent-encoded with `api`'s Escape.
     static std::string FormBody(WebApi& api, const std::string& user, const std::string& password);
 
-    // The error text of a refusal whose "errmsg" is empty or not text.
-    static constexpr const char* kRefusedWithoutReason = "平台拒绝了登录，但没有给出原因";
-
-    // Reads a login reply into `record`: the error message on refusal or an
-    // unreadable body, otherwise the reply fields without setting logged in.
+    // Reads a login reply into `record`: the failure on refusal or an
+    // unreadable body (a refusal whose "errmsg" is empty or not text has no
+    // reason), otherwise the reply fields without setting logged in.
     // Returns the accepted reply's fields through `reply`; true when accepted.
     static bool ReadReply(std::string_view body, zv::LoginRecord& record, zv::LoginReply& reply);
 

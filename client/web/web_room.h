@@ -8,53 +8,50 @@
 
 #include "async_task.h"
 #include "login_record.h"
+#include "room_result.h"
 #include "web_api.h"
 #include "web_event_receiver.h"
 
 class WebRoomTask : public WebApi, public AsyncTask {
 public:
-    struct Outcome {
-        bool ok = false;
-        std::string message;
-    };
-
     void Run() override;
 
     // endpoint + "?id=" + room id + "&ver=" + version, nothing escaped.
     static std::string BuildUrl(const std::string& endpoint, const std::string& roomId,
                                 const std::string& version);
 
-    // "result" true: ok with the "url" text when `withUrl`, else empty text;
-    // "result" false or missing: the "message" text; not JSON: `failureText`.
-    static Outcome ReadReply(std::string_view body, bool withUrl, const std::string& failureText);
+    // The reply to `action`: "result" true is accepted, with the "url" text
+    // for "geturl" (unreadable without one); "result" false or missing is
+    // refused with the "message" text (unreadable without one); a body that
+    // is not a JSON object is unreadable.
+    static zv::RoomResult ReadReply(std::string_view body, zv::RoomAction action);
 
 protected:
-    enum class Kind { kGetUrl, kStartRecord, kStopRecord };
-    WebRoomTask(Kind kind, zv::LoginRecord& record, zv::WebEventReceiver& receiver);
+    WebRoomTask(zv::RoomAction action, zv::LoginRecord& record, zv::WebEventReceiver& receiver);
 
 private:
-    Kind kind_;
+    zv::RoomAction action_;
     zv::LoginRecord& record_;
     zv::WebEventReceiver& receiver_;
 };
 
-// Fetches the RTMP push address: ("geturl", ok, address or message).
+// Fetches the RTMP push address (the result's text when accepted).
 class WebGetURL : public WebRoomTask {
 public:
     WebGetURL(zv::LoginRecord& record, zv::WebEventReceiver& receiver)
-        : WebRoomTask(Kind::kGetUrl, record, receiver) {}
+        : WebRoomTask(zv::RoomAction::kGetUrl, record, receiver) {}
 };
 
-// Tells the platform that recording begins: ("startrecord", ok, message).
+// Tells the platform that recording begins.
 class WebStartRecord : public WebRoomTask {
 public:
     WebStartRecord(zv::LoginRecord& record, zv::WebEventReceiver& receiver)
-        : WebRoomTask(Kind::kStartRecord, record, receiver) {}
+        : WebRoomTask(zv::RoomAction::kStartRecord, record, receiver) {}
 };
 
-// Tells the platform that recording ends: ("stoprecord", ok, message).
+// Tells the platform that recording ends.
 class WebStopRecord : public WebRoomTask {
 public:
     WebStopRecord(zv::LoginRecord& record, zv::WebEventReceiver& receiver)
-        : WebRoomTask(Kind::kStopRecord, record, receiver) {}
+        : WebRoomTask(zv::RoomAction::kStopRecord, record, receiver) {}
 };

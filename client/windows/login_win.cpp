@@ -1,17 +1,14 @@
 #include "login_win.h"
 
-#include <gdk/gdkx.h>
-#include <gtk/gtk.h>
-
-#include "app.h"
-#include "async_task.h"
+#include "main_rules.h"
+#include "main_win.h"
+#include "native_ui.h"
 #include "platform/endpoints.h"
 #include "platform/launch.h"
-#include "platform/root_marker.h"
 #include "platform/trace.h"
 #include "platform/utf.h"
 #include "session_file.h"
-#include "web_login.h"
+#include "xf_app.h"
 
 namespace {
 
@@ -19,40 +16,18 @@ int g_loadingFrame = 0;  // process-wide: a new attempt goes on from here
 
 constexpr int kLastLoadingFrame = 7;
 
-Display* GdkXDisplay() {
-    GdkDisplay* display = gdk_display_get_default();
-    return display && GDK_IS_X11_DISPLAY(display) ? gdk_x11_display_get_xdisplay(display) : nullptr;
-}
-
-zv::XWindowId XidOf(GtkWidget* toplevel) {
-    if (toplevel == nullptr) {
-        return 0;
-    }
-    gtk_widget_realize(toplevel);
-    GdkWindow* window = gtk_widget_get_window(toplevel);
-    return window && GDK_IS_X11_WINDOW(window) ? gdk_x11_window_get_xid(window) : 0;
-}
-
 }  // namespace
 
-int LoginWin::LoadingFrame() {
-    return g_loadingFrame;
-}
-
-std::u16string LoginWin::FailureText(const std::string& message) {
-    return u"登录失败！\r\n\r\n错误信息(" + zv::Utf8ToUtf16(message) + u")。";
-}
+LoginWin::LoginWin(const zv::WindowServices& services, MainWin& main)
+    : services_(services), main_(main) {}
 
 bool LoginWin::TakeInstanceMarker() {
-    Display* display = GdkXDisplay();
-    if (zv::FindLiveRootMarker(kInstanceMarker, display)) {
-        Message(u"您已经有一个程序在运行了！", u"提醒信息", xf::kBoxWarning);
+    if (xf::InstanceMarkerHeld(kInstanceMarker)) {
+        MessageRes("s.login.running", "s.msg.title", xf::Box::kWarning);
         xf::PostQuit();
         return false;
     }
-    if (const zv::XWindowId xid = XidOf(NativeWindow())) {
-        zv::SetRootMarker(kInstanceMarker, xid, display);
-    }
+    xf::HoldInstanceMarker(kInstanceMarker, NativeWindow());
     return true;
 }
 
@@ -68,13 +43,12 @@ void LoginWin::StartLogin() {
     const std::string user = zv::Utf16ToUtf8(Query("r.name").GetText());
     const std::string password = zv::Utf16ToUtf8(Query("r.pass").GetText());
     if (user.empty() || password.empty()) {
-        MessageRes("s.login.error.empty", "s.msg.title", xf::kBoxWarning);
+        MessageRes("s.login.error.empty", "s.msg.title", xf::Box::kWarning);
         return;
     }
-    App& app = App::Instance();
-    app.Record().BeginAttempt(zv::LoginEndpoints::FromHosts(zv::ApiHost(), zv::RouteHost()), user,
-                              password);
-    AsyncTask::Start(new WebLogin(app.Record(), &app.Inbox()));
+    services_.record.BeginAttempt(zv::LoginEndpoints::FromHosts(zv::ApiHost(), zv::RouteHost()),
+                                  user, password);
+    services_.requests.Login();
     StartTimer(kLoginTimer, 100);
 }
 
@@ -89,6 +63,24 @@ void LoginWin::OnClick(xfWidget& control) {
     }
 }
 
+std::u16string LoginWin::FailureText() const {
+    const std::string message = services_.record.ErrorMessage();
+    std::u16string reason;
+    switch (services_.record.Failure()) {
+        case zv::LoginFailure::kNoReason:
+            reason = Text("s.login.noreason");
+            break;
+        case zv::LoginFailure::kUnreadable:
+            reason = zv::mainwin::WithMessage(Text("s.login.unreadable"), zv::Utf8ToUtf16(message));
+            break;
+        default:
+            reason = zv::Utf8ToUtf16(message);
+            break;
+    }
+    // Shown whole, however long.
+    return zv::mainwin::WithMessage(Text("s.login.failed"), reason);
+}
+
 void LoginWin::OnTimer(unsigned id) {
     xfWidget loading = Query("l.loading");
     loading.SetVisible(true);
@@ -97,12 +89,11 @@ void LoginWin::OnTimer(unsigned id) {
         g_loadingFrame = 0;
     }
 
-    App& app = App::Instance();
-    zv::LoginRecord& record = app.Record();
+    zv::LoginRecord& record = services_.record;
     if (record.LoggedIn()) {
         // The main window takes the picture results kept since the login.
-        app.Inbox().Attach(&app.Main());
-        app.Main().Create();
+        services_.inbox.Attach(&main_);
+        main_.Create();
         StopTimer(id);
         if (!zv::WriteSessionName(zv::Utf16ToUtf8(Query("r.name").GetText()))) {
             ZV_TRACE("LoginWin: .session could not be written");
@@ -111,10 +102,9 @@ void LoginWin::OnTimer(unsigned id) {
         SetVisible(false);
         return;
     }
-    const std::string error = record.ErrorMessage();
-    if (!error.empty()) {
+    if (record.Failure() != zv::LoginFailure::kNone) {
         StopTimer(id);
         loading.SetVisible(false);
-        Message(FailureText(error), u"提醒信息", xf::kBoxWarning);
+        Message(FailureText(), Text("s.msg.title"), xf::Box::kWarning);
     }
 }

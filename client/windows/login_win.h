@@ -4,18 +4,19 @@
 // and on success opens the main window and hides itself for good.
 #include <string>
 
+#include "window_services.h"
 #include "xf_window.h"
+
+class MainWin;
 
 class LoginWin : public xfWindow {
 public:
+    // `main` is created once the login is accepted.
+    LoginWin(const zv::WindowServices& services, MainWin& main);
+
     void OnCreate() override;
     void OnTimer(unsigned id) override;
     void OnClick(xfWidget& control) override;
-
-    // The loading indicator's next frame, 0 to 7; it runs on across attempts.
-    static int LoadingFrame();
-    // "登录失败！\r\n\r\n错误信息(<message>)。", whole however long.
-    static std::u16string FailureText(const std::string& message);
 
     static constexpr const char* kInstanceMarker = "mutex.zelvio-main.40217755918.by.tovan.reel";
     static constexpr unsigned kLoginTimer = 1;
@@ -24,4 +25,9 @@ private:
     // False when another client runs (it has been said, and the loop ends).
     bool TakeInstanceMarker();
     void StartLogin();
+    // The failure box's text for the record's failed attempt.
+    std::u16string FailureText() const;
+
+    zv::WindowServices services_;
+    MainWin& main_;
 };

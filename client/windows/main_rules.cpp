@@ -3,14 +3,17 @@
 #include <strings.h>
 #include <cmath>
 
+#include "platform/utf.h"
+
 namespace zv::mainwin {
 
 namespace {
 constexpr const char* kSentinelSuffix = ":zelvio.sentinel.7f3c";
 }  // namespace
 
-const std::string kWholeDesktopEntry = std::string("整个桌面") + kSentinelSuffix;
-const std::string kCameraOffEntry = std::string("禁用视频") + kSentinelSuffix;
+std::string SentinelEntry(std::u16string_view label) {
+    return Utf16ToUtf8(label) + kSentinelSuffix;
+}
 
 std::string RecordAddress(std::string_view pushAddress) {
     constexpr std::string_view kLive = "/live/";
@@ -38,11 +41,8 @@ std::string EntryLabel(std::string_view entry) {
     return std::string(entry.substr(0, entry.find(':')));
 }
 
-std::string MicrophoneLabel(std::string_view name, std::string_view id) {
-    if (id.size() == 7 && strncasecmp(id.data(), "default", 7) == 0) {
-        return "系统默认音频输入设备";
-    }
-    return std::string(name);
+bool IsDefaultMicrophone(std::string_view id) {
+    return id.size() == 7 && strncasecmp(id.data(), "default", 7) == 0;
 }
 
 int LevelFrame(float level) {
@@ -59,18 +59,27 @@ namespace zv::mainwin {
 
 namespace {
 
-void ReplaceAll(std::u16string& text, std::u16string_view token, const std::string& value) {
-    const std::u16string wide(value.begin(), value.end());  // digits only
+// Replaced left to right; a value that holds the token is not replaced again.
+void ReplaceAll(std::u16string& text, std::u16string_view token, std::u16string_view value) {
     for (size_t at = text.find(token); at != std::u16string::npos;
-         at = text.find(token, at + wide.size())) {
-        text.replace(at, token.size(), wide);
+         at = text.find(token, at + value.size())) {
+        text.replace(at, token.size(), value);
     }
+}
+
+void ReplaceAll(std::u16string& text, std::u16string_view token, const std::string& digits) {
+    ReplaceAll(text, token, std::u16string(digits.begin(), digits.end()));
 }
 
 }  // namespace
 
 std::u16string WithNumber(std::u16string text, int number) {
     ReplaceAll(text, u"%d", std::to_string(number));
+    return text;
+}
+
+std::u16string WithMessage(std::u16string text, std::u16string_view message) {
+    ReplaceAll(text, u"{message}", message);
     return text;
 }
 

@@ -8,9 +8,9 @@
 namespace zv::mainwin {
 
 // The whole-desktop and camera-off entries put in front of the engine's
-// window and camera lists: a label, a ':' and a suffix no real entry carries.
-extern const std::string kWholeDesktopEntry;  // "整个桌面:…"
-extern const std::string kCameraOffEntry;     // "禁用视频:…"
+// window and camera lists: their label (from the package), a ':' and a
+// suffix no real entry carries.
+std::string SentinelEntry(std::u16string_view label);
 
 // The record address of a push address: the first "/live/" becomes
 // "/record/"; empty when there is none.
@@ -20,9 +20,9 @@ std::string RecordAddress(std::string_view pushAddress);
 // whole entry when it has none).
 std::string EntryLabel(std::string_view entry);
 
-// A microphone's menu label: "系统默认音频输入设备" for the id "default"
-// in any case, else its name.
-std::string MicrophoneLabel(std::string_view name, std::string_view id);
+// The system's default microphone: the id "default" in any case (its menu
+// label is the package's, not the device's name).
+bool IsDefaultMicrophone(std::string_view id);
 
 // The slider's track frame for a mixed level: level x 20 + 1 truncated,
 // held to the strip's frames 1 to 21 (levels below -100 dBFS are negative,
@@ -31,6 +31,9 @@ int LevelFrame(float level);
 
 // A text resource with its "%d" filled with `number`.
 std::u16string WithNumber(std::u16string text, int number);
+
+// A text resource with every "{message}" replaced by `message`.
+std::u16string WithMessage(std::u16string text, std::u16string_view message);
 
 // The health line from its text resource: "{rate}" becomes the sending rate
 // in kbit/s, "{dropped}" the number of dropped frames.

@@ -1,45 +1,35 @@
 #include "main_win.h"
 
-#include <gtk/gtk.h>
-
-#include <chrono>
-
-#include "app.h"
-#include "async_task.h"
-#include "av_core.h"
-#include "levels.h"
 #include "main_rules.h"
 #include "platform/registry.h"
 #include "platform/trace.h"
-#include "platform/ui_queue.h"
 #include "platform/utf.h"
-#include "web_room.h"
 #include "xf_app.h"
 
 namespace {
+
+namespace bc = zv::broadcast;
 
 // Each page view is asked for once per process.
 bool g_chatViewRequested = false;
 bool g_giftViewRequested = false;
 
-constexpr const char* kLiveText = "正在直播中...";
-constexpr const char* kLiveRecordingText = "正在直播、录制中...";
-constexpr const char* kRecordOnlyText = "正在录制中(不直播!)...";
-constexpr const char16_t* kNoticeCaption = u"提示信息";
 // The process ends within 3 s of the close, also while an output is stuck in
 // a connect to a silent ingest.
 constexpr std::chrono::milliseconds kExitBudget{1000};
 
 }  // namespace
 
-MainWin::MainWin() : captureWindow_(zv::mainwin::kWholeDesktopEntry) {}
+MainWin::MainWin(const zv::WindowServices& services) : services_(services) {}
 
-bool MainWin::AllowRecord() const {
-    return App::Instance().Record().Reply().allowRecord;
+zv::MediaEngine* MainWin::Engine() {
+    return engineReady_ ? &services_.engine.Engine() : nullptr;
 }
 
-void MainWin::Notice(const std::u16string& text) {
-    Message(text, kNoticeCaption, xf::kBoxWarning);
+void MainWin::Notice(const std::string& key, const std::string& caption,
+                     const std::u16string& detail) {
+    Message(zv::mainwin::WithMessage(Text(key.c_str()), detail), Text(caption.c_str()),
+            xf::Box::kWarning);
 }
 
 void MainWin::OnCreate() {
@@ -57,14 +47,11 @@ void MainWin::OnCreate() {
     // A copy that was never installed by the updater has no version to show.
     const std::string version = zv::ReadInstalledVersion();
     Query("l.version").SetText(version.empty() ? u"" : zv::Utf8ToUtf16("V" + version));
-    const bool allowRecord = AllowRecord();
-    Query("l.record").SetVisible(allowRecord);
-    Query("l.recordonly").SetVisible(allowRecord);
+    const zv::LoginReply reply = services_.record.Reply();
+    broadcast_.allowRecord = reply.allowRecord;
+    ApplyLooks(bc::LooksOf(broadcast_));
     Query("l.health").SetVisible(false);
-    if (GtkWidget* native = NativeWindow(); native && GTK_IS_WINDOW(native)) {
-        gtk_window_set_title(GTK_WINDOW(native), zv::Utf16ToUtf8(Text("s.title")).c_str());
-    }
-    const zv::LoginReply reply = App::Instance().Record().Reply();
+    SetTitle(Text("s.title"));
     nickname_ = reply.nickname;
     signature_ = reply.signature;
     mute_.SetCheck(true);
@@ -76,31 +63,23 @@ void MainWin::OnCreate() {
     StartTimer(kLevelTimer, 100);
 }
 
-void MainWin::OnClose(int* allow) {
-    *allow = 1;
-    if (online_.GetCheck() &&
-        MessageRes("s.exit", "s.msg.title", xf::kBoxQuestion) == xf::kAnswerCancel) {
-        *allow = 0;
-        return;
-    }
-    StopTimer(kLevelTimer);
-    zv::AVCore::ReleaseForExit(kExitBudget);
-    engineReady_ = false;
-    xf::PostQuit();
+bool MainWin::OnClose() {
+    Dispatch(bc::Event::Close());
+    return broadcast_.closed;
 }
 
 void MainWin::OnTimer(unsigned id) {
     if (id == kSwitchLockTimer) {
-        StopTimer(id);
-        online_.SetEnabled(true);
-        record_.SetEnabled(true);
-        recordOnly_.SetEnabled(true);
+        Dispatch(bc::Event::Tick());
         return;
     }
     if (id != kLevelTimer) {
         return;
     }
-    sliderMic_.SetImage(5, zv::mainwin::LevelFrame(zv::MixedLevel()));
+    sliderMic_.SetImage(5, zv::mainwin::LevelFrame(services_.engine.MixedLevel()));
+    if (broadcast_.locked) {
+        Dispatch(bc::Event::Tick());  // in case the lock's own timer was late
+    }
     if (++levelTicks_ % 10 == 0) {
         ShowHealth();
     }
@@ -110,122 +89,122 @@ void MainWin::OnClick(xfWidget& control) {
     if (OnMediaClick(control)) {
         return;
     }
-    if (control.IsSame(online_) || control.IsSame(record_) || control.IsSame(recordOnly_)) {
-        OnSwitchClicked(control);
-        return;
-    }
-    if (control.Name() == "b.split") {
+    if (control.IsSame(online_)) {
+        Dispatch(bc::Event::Clicked(bc::Switch::kOnline, online_.GetCheck()));
+    } else if (control.IsSame(record_)) {
+        Dispatch(bc::Event::Clicked(bc::Switch::kRecord, record_.GetCheck()));
+    } else if (control.IsSame(recordOnly_)) {
+        Dispatch(bc::Event::Clicked(bc::Switch::kRecordOnly, recordOnly_.GetCheck()));
+    } else if (control.Name() == "b.split") {
         ToggleSplit();
     }
 }
 
-void MainWin::LockSwitches() {
-    StartTimer(kSwitchLockTimer, 300);
-    online_.SetEnabled(false);
-    record_.SetEnabled(false);
-    recordOnly_.SetEnabled(false);
+void MainWin::Dispatch(const bc::Event& event) {
+    // A box of an effect runs a nested loop that may dispatch further events;
+    // the machine puts such effects last, so nothing of this step is stale.
+    bc::Step step = bc::Next(broadcast_, event, bc::Clock::now());
+    broadcast_ = step.state;
+    if (!broadcast_.closed && broadcast_.phase != bc::Phase::kLive) {
+        Query("l.health").SetVisible(false);
+        lastBytes_ = 0;
+    }
+    for (const bc::Effect& effect : step.effects) {
+        Apply(effect);
+    }
 }
 
-void MainWin::OnSwitchClicked(xfWidget& control) {
-    App& app = App::Instance();
-    zv::LoginRecord& rec = app.Record();
-    WebEventInbox& inbox = app.Inbox();
-    if (control.IsSame(online_)) {
-        if (online_.GetCheck()) {
-            recordOnlyRequest_ = false;
-            AsyncTask::Start(new WebGetURL(rec, inbox));
-        } else {
-            mode_ = Mode::kIdle;
-            if (engineReady_) {
-                zv::AVCore::Instance()->StopStreaming();
+void MainWin::Apply(const bc::Effect& effect) {
+    using Kind = bc::Effect::Kind;
+    switch (effect.kind) {
+        case Kind::kRequestAddress:
+            services_.requests.Room(zv::RoomAction::kGetUrl);
+            break;
+        case Kind::kStartStream:
+            StartStream(effect.address);
+            break;
+        case Kind::kStopStream:
+            if (zv::MediaEngine* engine = Engine()) {
+                engine->StopStreaming();
             }
-            if (record_.GetCheck()) {
-                AsyncTask::Start(new WebStopRecord(rec, inbox));
-            }
-            Query("l.recordonly").SetVisible(AllowRecord());
-            Query("l.status").SetText(u"");
-        }
-    } else if (control.IsSame(recordOnly_)) {
-        if (recordOnly_.GetCheck()) {
-            recordOnlyRequest_ = true;
-            AsyncTask::Start(new WebGetURL(rec, inbox));
-        } else {
-            mode_ = Mode::kIdle;
-            if (engineReady_) {
-                zv::AVCore::Instance()->StopStreaming();
-            }
-            Query("l.online").SetVisible(true);
-            Query("l.record").SetVisible(true);
-            Query("l.status").SetText(u"");
-        }
-    } else if (record_.GetCheck()) {
-        AsyncTask::Start(new WebStartRecord(rec, inbox));
+            break;
+        case Kind::kStartRecord:
+            services_.requests.Room(zv::RoomAction::kStartRecord);
+            break;
+        case Kind::kStopRecord:
+            services_.requests.Room(zv::RoomAction::kStopRecord);
+            break;
+        case Kind::kShowStatus:
+            Query("l.status")
+                .SetText(effect.key.empty()
+                             ? std::u16string()
+                             : zv::mainwin::WithNumber(Text(effect.key.c_str()), effect.number));
+            break;
+        case Kind::kNotice:
+            Notice(effect.key, effect.caption, effect.detail);
+            break;
+        case Kind::kLockSwitches:
+            StartTimer(kSwitchLockTimer, static_cast<unsigned>(bc::kSwitchLock.count()));
+            break;
+        case Kind::kUnlockSwitches:
+            StopTimer(kSwitchLockTimer);
+            break;
+        case Kind::kSwitchLooks:
+            ApplyLooks(effect.looks);
+            break;
+        case Kind::kAskExit:
+            Dispatch(bc::Event::CloseAnswer(
+                MessageRes("s.exit", "s.msg.title", xf::Box::kQuestion) == xf::Answer::kOk));
+            break;
+        case Kind::kClose:
+            CloseNow(effect.destroy);
+            break;
+    }
+}
+
+void MainWin::ApplyLooks(const bc::Looks& looks) {
+    online_.SetCheck(looks.onlineChecked);
+    record_.SetCheck(looks.recordChecked);
+    recordOnly_.SetCheck(looks.recordOnlyChecked);
+    Query("l.online").SetVisible(looks.onlineShown);
+    Query("l.record").SetVisible(looks.recordShown);
+    Query("l.recordonly").SetVisible(looks.recordOnlyShown);
+    online_.SetEnabled(looks.enabled);
+    record_.SetEnabled(looks.enabled);
+    recordOnly_.SetEnabled(looks.enabled);
+}
+
+void MainWin::StartStream(const std::string& address) {
+    zv::MediaEngine* engine = Engine();
+    if (engine == nullptr) {
+        Dispatch(bc::Event::Started(bc::StartOutcome::kNoEngine));
+    } else if (engine->StartStreaming(address, false, "", "")) {
+        Dispatch(bc::Event::Started(bc::StartOutcome::kStarted));
     } else {
-        AsyncTask::Start(new WebStopRecord(rec, inbox));
+        Dispatch(bc::Event::Started(bc::StartOutcome::kRefused, engine->LastStartFailureKey()));
     }
-    LockSwitches();
 }
 
-void MainWin::StartStream(const std::string& pushAddress) {
-    const bool recordOnly = recordOnlyRequest_;
-    const std::string address = recordOnly ? zv::mainwin::RecordAddress(pushAddress) : pushAddress;
-    const bool started =
-        engineReady_ && zv::AVCore::Instance()->StartStreaming(address, false, "", "");
-    (recordOnly ? recordOnly_ : online_).SetCheck(started);
-    if (started) {
-        mode_ = recordOnly ? Mode::kRecordOnly : Mode::kLive;
-        Query("l.online").SetVisible(!recordOnly);
-        Query("l.record").SetVisible(!recordOnly && AllowRecord());
-        Query("l.recordonly").SetVisible(recordOnly);
-        ShowStatus();
-        return;
+void MainWin::CloseNow(bool destroy) {
+    StopTimer(kLevelTimer);
+    StopTimer(kSwitchLockTimer);
+    services_.engine.ReleaseForExit(kExitBudget);
+    engineReady_ = false;
+    if (destroy) {
+        Destroy();
     }
-    BackToIdle();
-    Notice(Text(engineReady_ ? "s.stream.error.start" : "s.stream.error.engine"));
-}
-
-void MainWin::BackToIdle() {
-    mode_ = Mode::kIdle;
-    online_.SetCheck(false);
-    recordOnly_.SetCheck(false);
-    Query("l.online").SetVisible(true);
-    Query("l.record").SetVisible(AllowRecord());
-    Query("l.recordonly").SetVisible(AllowRecord());
-    Query("l.health").SetVisible(false);
-}
-
-void MainWin::ShowStatus() {
-    xfWidget status = Query("l.status");
-    if (mode_ == Mode::kIdle) {
-        return;
-    }
-    switch (stream_.state) {
-        case zv::StreamState::Live:
-            if (mode_ == Mode::kRecordOnly) {
-                status.SetText(zv::Utf8ToUtf16(kRecordOnlyText));
-            } else {
-                status.SetText(
-                    zv::Utf8ToUtf16(record_.GetCheck() ? kLiveRecordingText : kLiveText));
-            }
-            break;
-        case zv::StreamState::Reconnecting:
-            status.SetText(
-                zv::mainwin::WithNumber(Text("s.stream.reconnecting"), stream_.retryDelaySec));
-            break;
-        default:
-            status.SetText(Text("s.stream.connecting"));
-            break;
-    }
+    xf::PostQuit();
 }
 
 void MainWin::ShowHealth() {
     xfWidget health = Query("l.health");
-    if (mode_ == Mode::kIdle || !engineReady_ || stream_.state != zv::StreamState::Live) {
+    zv::MediaEngine* engine = Engine();
+    if (broadcast_.phase != bc::Phase::kLive || engine == nullptr) {
         health.SetVisible(false);
         lastBytes_ = 0;
         return;
     }
-    const zv::AVCore::OutputStats stats = zv::AVCore::Instance()->GetOutputStats();
+    const zv::MediaEngine::OutputStats stats = engine->GetOutputStats();
     const uint64_t sent = stats.totalBytes >= lastBytes_ ? stats.totalBytes - lastBytes_ : 0;
     const bool first = lastBytes_ == 0;
     lastBytes_ = stats.totalBytes;
@@ -237,58 +216,13 @@ void MainWin::ShowHealth() {
 }
 
 void MainWin::OnStreamStatus(const zv::StreamStatus& status) {
-    stream_ = status;
-    if (mode_ == Mode::kIdle) {
-        return;  // a stop the user asked for, or an output already given up
-    }
-    if (status.state == zv::StreamState::Failed) {
-        const bool wasRecording = record_.GetCheck();
-        BackToIdle();
-        const std::u16string reason = Text(zv::StreamFailureKey(status.code));
-        Query("l.status").SetText(reason);
-        if (wasRecording) {
-            App& app = App::Instance();
-            AsyncTask::Start(new WebStopRecord(app.Record(), app.Inbox()));
-        }
-        Notice(reason);
-        return;
-    }
-    ShowStatus();
+    Dispatch(bc::Event::Stream(status));
 }
 
-void MainWin::OnWebapiEvent(const std::string& action, bool ok, const std::string& message) {
-    ZV_TRACE("MainWin::OnWebapiEvent: action=%s, ok=%d, msg=%s", action.c_str(), ok ? 1 : 0,
-             message.c_str());
-    if (action == "geturl") {
-        // The switch may have been turned off while the platform answered:
-        // the answer acts on the switches as they are now.
-        if (!(recordOnlyRequest_ ? recordOnly_ : online_).GetCheck()) {
-            ZV_TRACE("MainWin: push address for a switch that is off; not started");
-            return;
-        }
-        if (ok) {
-            StartStream(message);
-        } else {
-            BackToIdle();
-            Notice(zv::Utf8ToUtf16(message));
-        }
-    } else if (action == "startrecord") {
-        record_.SetCheck(ok);
-        if (ok && online_.GetCheck()) {
-            ShowStatus();
-        }
-        if (!ok) {
-            Notice(zv::Utf8ToUtf16(message));
-        }
-    } else if (action == "stoprecord") {
-        record_.SetCheck(!ok);
-        if (ok && online_.GetCheck()) {
-            ShowStatus();
-        }
-        if (!ok) {
-            Notice(zv::Utf8ToUtf16(message));
-        }
-    }
+void MainWin::OnWebapiEvent(const zv::RoomResult& result) {
+    ZV_TRACE("MainWin::OnWebapiEvent: action=%s, ok=%d, msg=%s", zv::RoomActionName(result.action),
+             result.ok() ? 1 : 0, result.text.c_str());
+    Dispatch(bc::Event::Room(result));
 }
 
 void MainWin::OnJsUpdateRoster(int32_t count) {
@@ -299,16 +233,7 @@ void MainWin::OnJsUpdateRoster(int32_t count) {
 void MainWin::OnJsKickout(const char16_t* message) {
     const std::u16string reason = message ? message : u"";
     ZV_TRACE("MainWin::OnJsKickout: msg=%s", zv::Utf16ToUtf8(reason).c_str());
-    mode_ = Mode::kIdle;
-    if (engineReady_) {
-        zv::AVCore::Instance()->StopStreaming();
-    }
-    Message(u"您已被踢出！\r\n" + reason.substr(0, 1024), u"提醒信息", xf::kBoxWarning);
-    StopTimer(kLevelTimer);
-    zv::AVCore::ReleaseForExit(kExitBudget);
-    engineReady_ = false;
-    Destroy();
-    xf::PostQuit();
+    Dispatch(bc::Event::KickOut(reason));
 }
 
 void MainWin::OnRawSize(xfWidget& control) {
@@ -324,28 +249,20 @@ void MainWin::OnRawSize(xfWidget& control) {
     if (requested || area == nullptr) {
         return;
     }
-    zv::browser::BrowserApp* browser = App::Instance().Browser();
-    if (browser == nullptr) {
-        return;
-    }
-    requested = true;
-    const zv::LoginReply reply = App::Instance().Record().Reply();
+    const zv::LoginReply reply = services_.record.Reply();
     const std::string& url = chat ? reply.chatUrl : reply.giftUrl;
     if (url.empty()) {
         // No page for this room: no view, and no web process kept for it.
+        requested = true;
         ZV_TRACE("MainWin: no %s page address; no view", chat ? "chat" : "gift");
         return;
     }
     const xf::Rect r = control.GetRect();
     // Only the chat page reports to the window.
-    browser->CreateView(area, {0, 0, r.Width(), r.Height()}, url, chat ? this : nullptr);
+    requested = services_.pages.CreateView(area, r.Width(), r.Height(), url, chat ? this : nullptr);
 }
 
 void MainWin::OnBrowserCreated(GtkWidget* window) {
-    GtkWidget* parent = window ? gtk_widget_get_parent(window) : nullptr;
-    if (parent != nullptr && parent == chatArea_) {
-        chatView_ = window;
-    } else if (parent != nullptr && parent == giftArea_) {
-        giftView_ = window;
-    }
+    // The views follow their areas by themselves: nothing to keep.
+    (void)window;
 }

@@ -1,13 +1,17 @@
 #pragma once
 // The broadcaster's working window: the preview and the sources, the sound,
 // the profile, the live, record and record-only switches with the status
-// line, and the chat and gift pages.
+// line, and the chat and gift pages. What the switches do is decided by the
+// broadcast state machine (broadcast.h); the window turns toolkit, engine,
+// page and platform events into its events and applies its effects.
 #include <cstdint>
 #include <string>
 
 #include "av_core_event.h"
+#include "broadcast.h"
 #include "web_event_receiver.h"
 #include "web_view_callback.h"
+#include "window_services.h"
 #include "xf_window.h"
 
 class MainWin : public xfWindow,
@@ -15,10 +19,10 @@ class MainWin : public xfWindow,
                 public zv::browser::WebViewCallback,
                 public zv::WebEventReceiver {
 public:
-    MainWin();
+    explicit MainWin(const zv::WindowServices& services);
 
     void OnCreate() override;
-    void OnClose(int* allow) override;
+    bool OnClose() override;
     void OnTimer(unsigned id) override;
     void OnClick(xfWidget& control) override;
     void OnRawCreate(xfWidget& control, GtkWidget* native) override;
@@ -26,7 +30,7 @@ public:
     void OnRawSize(xfWidget& control) override;
 
     // The web tasks' reports, on the UI thread (the inbox hands them over).
-    void OnWebapiEvent(const std::string& action, bool ok, const std::string& message) override;
+    void OnWebapiEvent(const zv::RoomResult& result) override;
     void SetHeadIcon(const std::string& path) override;
     void SetLogo(const std::string& path, int32_t position, int32_t width, int32_t height) override;
     void SetOnlineCount(uint32_t count);
@@ -41,22 +45,22 @@ public:
     void OnBrowserCreated(GtkWidget* window) override;
 
     bool Created() const { return created_; }
+    const zv::broadcast::State& Broadcast() const { return broadcast_; }
 
     static constexpr unsigned kLevelTimer = 1111;
     static constexpr unsigned kSwitchLockTimer = 321;
 
 private:
-    enum class Mode { kIdle, kLive, kRecordOnly };
-
-    // Broadcast state.
-    void OnSwitchClicked(xfWidget& control);
-    void LockSwitches();
-    void StartStream(const std::string& pushAddress);
-    void BackToIdle();
-    void ShowStatus();
+    // Broadcast state: one event in, its effects applied in order.
+    void Dispatch(const zv::broadcast::Event& event);
+    void Apply(const zv::broadcast::Effect& effect);
+    void ApplyLooks(const zv::broadcast::Looks& looks);
+    void StartStream(const std::string& address);
+    void CloseNow(bool destroy);
     void ShowHealth();
-    bool AllowRecord() const;
-    void Notice(const std::u16string& text);
+    void Notice(const std::string& key, const std::string& caption, const std::u16string& detail);
+    // The engine once it started, else null.
+    zv::MediaEngine* Engine();
 
     // Media controls.
     bool OnMediaClick(xfWidget& control);
@@ -70,10 +74,13 @@ private:
     void ShowTab(bool preview);
     void ToggleSplit();
     void ShowProfile();
+    // The whole-desktop entry of the window menu, in the package's words.
+    std::string DesktopEntry();
 
+    zv::WindowServices services_;
     std::string microphoneDevice_;
     std::string cameraDevice_;
-    std::string captureWindow_;
+    std::string captureWindow_;  // empty: the whole desktop
     int32_t mergeCorner_ = 1;
     xfWidget sliderMic_, mute_, userImage_, userName_, userMemo_, onlineCount_, online_, record_,
         recordOnly_;
@@ -83,15 +90,11 @@ private:
     bool expanded_ = true;
     std::string logoPath_;
     int32_t logoPosition_ = 0, logoWidth_ = 0, logoHeight_ = 0;
-    GtkWidget* chatView_ = nullptr;
-    GtkWidget* giftView_ = nullptr;
-    bool recordOnlyRequest_ = false;
 
     GtkWidget* chatArea_ = nullptr;
     GtkWidget* giftArea_ = nullptr;
     bool engineReady_ = false;
-    Mode mode_ = Mode::kIdle;
-    zv::StreamStatus stream_;
+    zv::broadcast::State broadcast_;
     int levelTicks_ = 0;
     uint64_t lastBytes_ = 0;
 };

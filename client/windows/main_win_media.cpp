@@ -1,11 +1,7 @@
 // The main window's media controls: the engine start, the sources and their
 // menus, the sound, the tabs, the split and the profile.
-#include <gtk/gtk.h>
-
 #include <vector>
 
-#include "app.h"
-#include "av_core.h"
 #include "main_rules.h"
 #include "main_win.h"
 #include "native_ui.h"
@@ -37,12 +33,12 @@ void MainWin::OnRawCreate(xfWidget& control, GtkWidget* native) {
 }
 
 void MainWin::StartEngine(GtkWidget* preview) {
-    zv::AVCore* engine = zv::AVCore::Instance();
+    zv::MediaEngine* engine = &services_.engine.Engine();
     if (!engine->Reset(preview, 1280, 720, this)) {
-        zv::AVCore::Release();
+        services_.engine.Release();
         // The window is still being built: tell and end once it stands.
         zv::PostToUi([this] {
-            MessageRes("s.error.init", "s.msg.title", xf::kBoxWarning);
+            MessageRes("s.error.init", "s.msg.title", xf::Box::kWarning);
             StopTimer(kLevelTimer);
             Destroy();
             xf::PostQuit();
@@ -79,7 +75,7 @@ void MainWin::SelectSource(const char* button) {
 }
 
 bool MainWin::OnMediaClick(xfWidget& control) {
-    zv::AVCore* engine = engineReady_ ? zv::AVCore::Instance() : nullptr;
+    zv::MediaEngine* engine = Engine();
     if (control.Is("b.preview")) {
         ShowTab(true);
     } else if (control.Is("b.giftlist")) {
@@ -91,7 +87,7 @@ bool MainWin::OnMediaClick(xfWidget& control) {
         SelectSource("btn.push.video");
     } else if (control.Is("btn.push.app")) {
         if (engine) {
-            if (captureWindow_.empty() || captureWindow_ == zv::mainwin::kWholeDesktopEntry) {
+            if (captureWindow_.empty() || captureWindow_ == DesktopEntry()) {
                 engine->ShowDesktopCapture();
             } else {
                 engine->ShowWindowCapture();
@@ -124,12 +120,12 @@ bool MainWin::OnMediaClick(xfWidget& control) {
 }
 
 void MainWin::ChooseVideoFile() {
-    const std::optional<std::string> path = xf::AskVideoFile(NativeWindow());
+    const std::optional<std::string> path =
+        xf::AskVideoFile(NativeWindow(), zv::Utf16ToUtf8(Text("s.filter.video")));
     if (!path) {
         return;
     }
-    if (engineReady_) {
-        zv::AVCore* engine = zv::AVCore::Instance();
+    if (zv::MediaEngine* engine = Engine()) {
         engine->SetMediaFile(path->c_str(), true);
         engine->ShowMediaScene();
     }
@@ -155,18 +151,25 @@ int ChooseEntry(GtkWidget* owner, const std::vector<std::string>& entries,
 
 }  // namespace
 
+std::string MainWin::DesktopEntry() {
+    return zv::mainwin::SentinelEntry(Text("s.entry.desktop"));
+}
+
 void MainWin::WindowMenu() {
-    std::vector<std::string> entries{zv::mainwin::kWholeDesktopEntry};
-    if (engineReady_) {
-        zv::AVCore::Instance()->ListWindows(entries);
+    const std::string desktop = DesktopEntry();
+    std::vector<std::string> entries{desktop};
+    zv::MediaEngine* engine = Engine();
+    if (engine) {
+        engine->ListWindows(entries);
     }
-    const int chosen = ChooseEntry(NativeWindow(), entries, captureWindow_);
-    if (chosen < 0 || !engineReady_) {
+    // No choice yet is the whole desktop.
+    const int chosen =
+        ChooseEntry(NativeWindow(), entries, captureWindow_.empty() ? desktop : captureWindow_);
+    if (chosen < 0 || engine == nullptr) {
         return;
     }
     captureWindow_ = entries[chosen];
-    zv::AVCore* engine = zv::AVCore::Instance();
-    if (captureWindow_ == zv::mainwin::kWholeDesktopEntry) {
+    if (captureWindow_ == desktop) {
         engine->ShowDesktopCapture();
         engine->SetCaptureMonitor(0);
     } else {
@@ -176,17 +179,18 @@ void MainWin::WindowMenu() {
 }
 
 void MainWin::CameraMenu() {
-    std::vector<std::string> entries{zv::mainwin::kCameraOffEntry};
-    if (engineReady_) {
-        zv::AVCore::Instance()->ListCameras(entries);
+    std::vector<std::string> entries{zv::mainwin::SentinelEntry(Text("s.entry.camera.off"))};
+    zv::MediaEngine* engine = Engine();
+    if (engine) {
+        engine->ListCameras(entries);
     }
     const int chosen = ChooseEntry(NativeWindow(), entries, cameraDevice_);
     if (chosen < 0 || entries[chosen] == cameraDevice_) {
         return;
     }
     cameraDevice_ = entries[chosen];
-    if (engineReady_) {
-        zv::AVCore::Instance()->SetCameraDevice(cameraDevice_.c_str());
+    if (engine) {
+        engine->SetCameraDevice(cameraDevice_.c_str());
     }
 }
 
@@ -204,25 +208,27 @@ void MainWin::MergeMenu() {
             mergeCorner_ = corner;
         }
     }
-    if (engineReady_) {
-        zv::AVCore::Instance()->SetMergeCorner(mergeCorner_);
+    if (zv::MediaEngine* engine = Engine()) {
+        engine->SetMergeCorner(mergeCorner_);
     }
 }
 
 void MainWin::MicrophoneMenu() {
     std::vector<std::string> names, ids;
-    zv::AVCore* engine = engineReady_ ? zv::AVCore::Instance() : nullptr;
+    zv::MediaEngine* engine = Engine();
     if (engine) {
         engine->ListMicrophones(names, ids);
     }
+    const std::string defaultLabel = zv::Utf16ToUtf8(Text("s.mic.default"));
     std::vector<xf::MenuEntry> menu;
     for (size_t i = 0; i < ids.size(); ++i) {
         const std::string name = i < names.size() ? names[i] : ids[i];
-        menu.push_back({zv::mainwin::MicrophoneLabel(name, ids[i]), static_cast<int>(i + 1),
-                        ids[i] == microphoneDevice_});
+        menu.push_back({zv::mainwin::IsDefaultMicrophone(ids[i]) ? defaultLabel : name,
+                        static_cast<int>(i + 1), ids[i] == microphoneDevice_});
     }
     menu.push_back({"", 0, false});
-    menu.push_back({"获取桌面声音", kDesktopSoundCommand, engine && engine->IsDesktopAudioOn()});
+    menu.push_back({zv::Utf16ToUtf8(Text("s.mic.desktop.sound")), kDesktopSoundCommand,
+                    engine && engine->IsDesktopAudioOn()});
     int x = 0, y = 0;
     xf::CursorPosition(&x, &y);
     const int command = xf::PopupCommandMenu(NativeWindow(), menu, x, y);
@@ -240,8 +246,9 @@ void MainWin::MicrophoneMenu() {
 }
 
 void MainWin::OnValueChange(xfWidget& control) {
-    if (control.IsSame(sliderMic_) && engineReady_) {
-        zv::AVCore::Instance()->SetVolume(sliderMic_.GetPercent());
+    zv::MediaEngine* engine = Engine();
+    if (control.IsSame(sliderMic_) && engine) {
+        engine->SetVolume(sliderMic_.GetPercent());
     }
 }
 
@@ -285,8 +292,9 @@ void MainWin::SetLogo(const std::string& path, int32_t position, int32_t width, 
     logoPosition_ = position;
     logoWidth_ = width;
     logoHeight_ = height;
-    if (created_ && engineReady_) {
-        zv::AVCore::Instance()->SetLogo(path.c_str(), position, width, height);
+    zv::MediaEngine* engine = Engine();
+    if (created_ && engine) {
+        engine->SetLogo(path.c_str(), position, width, height);
     }
 }
 

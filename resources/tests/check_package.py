@@ -31,7 +31,16 @@ TEXTS = ["s.title", "s.msg.title", "s.exit", "s.error.init", "s.login.error.empt
          "s.stream.connecting", "s.stream.reconnecting", "s.stream.error.path",
          "s.stream.error.connect", "s.stream.error.key", "s.stream.error.disconnected",
          "s.stream.error.unsupported", "s.stream.error.space", "s.stream.error.encode",
-         "s.stream.error.other", "s.stream.error.start", "s.stream.error.engine", "s.health"]
+         "s.stream.error.other", "s.stream.error.start", "s.stream.error.engine", "s.health",
+         "s.notice.title", "s.status.live", "s.status.live.recording", "s.status.recordonly",
+         "s.kickout", "s.room.refused", "s.room.error.geturl", "s.room.error.startrecord",
+         "s.room.error.stoprecord", "s.login.running", "s.login.failed", "s.login.noreason",
+         "s.login.unreadable", "s.entry.desktop", "s.entry.camera.off", "s.mic.default",
+         "s.mic.desktop.sound", "s.filter.video", "s.box.ok", "s.box.cancel"]
+# Texts the windows fill in: each must hold its placeholder.
+PLACEHOLDERS = {"s.kickout": "{message}", "s.room.refused": "{message}",
+                "s.login.failed": "{message}", "s.login.unreadable": "{message}",
+                "s.stream.reconnecting": "%d", "s.health": "{rate}"}
 # What the push-address check says is wrong.
 TEXTS += ["s.stream.error.address." + k for k in ("scheme", "host", "port", "app", "key")]
 # (window, control, attribute, least frames)
@@ -67,6 +76,10 @@ def main():
         r = by_id.get(text)
         if r is None or r.get("type") != "string" or not (r.text or "").strip():
             problems.append(f"text resource {text} missing or empty")
+    for text, token in PLACEHOLDERS.items():
+        r = by_id.get(text)
+        if r is not None and token not in (r.text or ""):
+            problems.append(f"text resource {text} lacks {token}")
     menu = by_id.get("m.setup.merge")
     items = [m.get("id") for m in menu.iter("menu")] if menu is not None else []
     if items != [f"m.setup.merge.{i}" for i in range(4)]:

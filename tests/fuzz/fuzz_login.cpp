@@ -1,5 +1,5 @@
 // The login reply reader on arbitrary bytes: never crashes, and a reply it
-// accepts leaves no error text while a refusal always has one.
+// accepts leaves no failure while a refusal always has one.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -12,8 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zv::LoginReply reply;
     const bool accepted = WebLogin::ReadReply(
         std::string_view(reinterpret_cast<const char*>(data), size), record, reply);
-    if (!accepted && record.ErrorMessage().empty()) {
-        std::abort();  // a refusal the user could not read
+    if (accepted != (record.Failure() == zv::LoginFailure::kNone)) {
+        std::abort();  // a refusal the window would wait on for ever
+    }
+    if (record.Failure() == zv::LoginFailure::kRefused && record.ErrorMessage().empty()) {
+        std::abort();  // a refusal said by the platform's empty text
     }
     return 0;
 }

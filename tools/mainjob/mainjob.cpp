@@ -23,16 +23,17 @@
 #include <thread>
 #include <vector>
 
-#include "client_harness.h"
+#include "support/client_harness.h"
 #include "support/process.h"
 #include "support/standin.h"
+#include "support/test_account.h"
 #include "support/ui_driver.h"
 
 namespace {
 
-constexpr const char* kUser = "zvtest";
-constexpr const char* kPassword = "zv-pass.123";
-constexpr const char* kLive = "正在直播中...";
+constexpr const char* kUser = zvtest::kTestUser;
+constexpr const char* kPassword = zvtest::kTestPassword;
+const std::string kLive = clienttest::PackageText("s.status.live");
 
 std::atomic<int> g_signal{0};
 

@@ -54,12 +54,12 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 // the UI thread, as the main window does.
 class Session : public zv::WebEventReceiver, public zv::AVCoreEvent {
 public:
-    void OnWebapiEvent(const std::string& action, bool ok, const std::string& message) override {
+    void OnWebapiEvent(const zv::RoomResult& result) override {
         zv::PostToUi([=, this] {
-            std::printf("session: %s -> %s %s\n", action.c_str(), ok ? "ok" : "failed",
-                        message.c_str());
-            if (action == "geturl") {
-                pushAddress = ok ? message : std::string();
+            std::printf("session: %s -> %s %s\n", zv::RoomActionName(result.action),
+                        result.ok() ? "ok" : "failed", result.text.c_str());
+            if (result.action == zv::RoomAction::kGetUrl) {
+                pushAddress = result.ok() ? result.text : std::string();
                 gotUrl = true;
             }
         });
@@ -127,8 +127,9 @@ int main(int argc, char** argv) {
     record.BeginAttempt(zv::LoginEndpoints::FromHosts(zv::ApiHost(), zv::RouteHost()), options.user,
                         options.password);
     AsyncTask::Start(new WebLogin(record, &session));
-    if (!zv::RunLoopUntil([&] { return record.LoggedIn() || !record.ErrorMessage().empty(); },
-                          std::chrono::seconds(30))) {
+    if (!zv::RunLoopUntil(
+            [&] { return record.LoggedIn() || record.Failure() != zv::LoginFailure::kNone; },
+            std::chrono::seconds(30))) {
         return Fail("no answer to the login");
     }
     if (!record.LoggedIn()) {

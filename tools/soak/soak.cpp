@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "client_harness.h"
+#include "support/client_harness.h"
 #include "support/proc_tree.h"
 #include "support/process.h"
 #include "support/standin.h"

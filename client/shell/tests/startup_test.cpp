@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include "client_harness.h"
+#include "support/client_harness.h"
 
 namespace {
 

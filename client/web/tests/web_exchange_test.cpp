@@ -27,6 +27,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
+constexpr const char* kUnreadableText = "<unreadable>";
+
 struct Event {
     std::string kind;  // "webapi", "headicon", "logo", "done"
     std::string action;
@@ -38,8 +40,10 @@ struct Event {
 // Records what the tasks report, from the worker thread.
 class RecordingReceiver : public zv::WebEventReceiver {
 public:
-    void OnWebapiEvent(const std::string& action, bool ok, const std::string& message) override {
-        Add({"webapi", action, ok, message});
+    // An unreadable reply carries no text: it is recorded as kUnreadableText.
+    void OnWebapiEvent(const zv::RoomResult& r) override {
+        Add({"webapi", zv::RoomActionName(r.action), r.ok(),
+             r.failure == zv::RoomFailure::kUnreadable ? kUnreadableText : r.text});
     }
     void SetHeadIcon(const std::string& path) override { Add({"headicon", "", true, path}); }
     void SetLogo(const std::string& path, int32_t position, int32_t width,
@@ -289,11 +293,12 @@ TEST_F(WebExchange, UnreachableServerAndNonJsonBody) {
     zv::LoginEndpoints dead = zv::LoginEndpoints::FromHosts(
         "http://127.0.0.1:" + std::to_string(zvtest::FreePort()), platform_->RouteHost());
     record_.BeginAttempt(dead, "zvtest", "zv-pass.123");
-    record_.SetErrorMessage("stale");
+    record_.SetFailure(zv::LoginFailure::kRefused, "stale");
     AsyncTask::Start(new WebLogin(record_, &receiver_));
     DrainLogin(receiver_);
     EXPECT_FALSE(record_.LoggedIn());
-    EXPECT_EQ(record_.ErrorMessage(), "server response invalid:");
+    EXPECT_EQ(record_.Failure(), zv::LoginFailure::kUnreadable);
+    EXPECT_EQ(record_.ErrorMessage(), "");
 
     Json::Value page;
     page["status"] = 502;
@@ -301,7 +306,8 @@ TEST_F(WebExchange, UnreachableServerAndNonJsonBody) {
     Script("/Api/npushstream/nlogin", page);
     Login("zvtest", "zv-pass.123");
     EXPECT_FALSE(record_.LoggedIn());
-    EXPECT_EQ(record_.ErrorMessage(), "server response invalid:<html>Bad Gateway 网关</html>");
+    EXPECT_EQ(record_.Failure(), zv::LoginFailure::kUnreadable);
+    EXPECT_EQ(record_.ErrorMessage(), "<html>Bad Gateway 网关</html>");
 }
 
 TEST_F(WebExchange, PollerNeverSeesLoggedInBeforeTheFields) {
@@ -449,7 +455,7 @@ TEST_F(RoomControl, EveryTaskThroughEveryOutcome) {
     const RoomRow rows[] = {
         {"platform", Json::Value(), {true, true, true}, {"*", "", ""}},
         // Accepted without an address: nothing to push to.
-        {"result true only", trueBare, {false, true, true}, {"获取授权信息失败！", "", ""}},
+        {"result true only", trueBare, {false, true, true}, {kUnreadableText, "", ""}},
         {"result false",
          falseWithMessage,
          {false, false, false},
@@ -458,11 +464,11 @@ TEST_F(RoomControl, EveryTaskThroughEveryOutcome) {
         {"result false bare",
          falseBare,
          {false, false, false},
-         {"获取授权信息失败！", "启动录制失败！", "停止录制失败！"}},
+         {kUnreadableText, kUnreadableText, kUnreadableText}},
         {"not JSON",
          notJson,
          {false, false, false},
-         {"获取授权信息失败！", "启动录制失败！", "停止录制失败！"}},
+         {kUnreadableText, kUnreadableText, kUnreadableText}},
     };
     const char* paths[] = {"/room/geturl", "/room/startrecord", "/room/stoprecord"};
     const char* actions[] = {"geturl", "startrecord", "stoprecord"};
@@ -489,7 +495,7 @@ TEST_F(RoomControl, EveryTaskThroughEveryOutcome) {
     }
 }
 
-TEST_F(RoomControl, DeadServerGivesTheFixedTexts) {
+TEST_F(RoomControl, DeadServerIsAnUnreadableReply) {
     record_.BeginAttempt(
         zv::LoginEndpoints::FromHosts(platform_->ApiHost(),
                                       "http://127.0.0.1:" + std::to_string(zvtest::FreePort())),
@@ -501,11 +507,11 @@ TEST_F(RoomControl, DeadServerGivesTheFixedTexts) {
     const auto events = Drain(room_);
     ASSERT_EQ(Count(events, "webapi"), 3u);
     EXPECT_EQ(events[0].action, "geturl");
-    EXPECT_EQ(events[0].text, "获取授权信息失败！");
+    EXPECT_EQ(events[0].text, kUnreadableText);
     EXPECT_EQ(events[1].action, "startrecord");
-    EXPECT_EQ(events[1].text, "启动录制失败！");
+    EXPECT_EQ(events[1].text, kUnreadableText);
     EXPECT_EQ(events[2].action, "stoprecord");
-    EXPECT_EQ(events[2].text, "停止录制失败！");
+    EXPECT_EQ(events[2].text, kUnreadableText);
     for (const Event& e : events) {
         if (e.kind == "webapi") {
             EXPECT_FALSE(e.ok);

@@ -131,29 +131,31 @@ TEST(LoginRequest, FormBodyOrderAndEscaping) {
 struct ReplyCase {
     std::string body;
     bool accepted;
+    zv::LoginFailure failure;
     std::string error;
 };
 
 TEST(LoginReply, AcceptanceAndErrorTexts) {
+    using F = zv::LoginFailure;
     const ReplyCase cases[] = {
-        {R"({"success":"true","dataresult":{}})", true, ""},
-        {R"({"success":true,"dataresult":{}})", true, ""},
-        {R"({"success":"True","errmsg":"denied"})", false, "denied"},
-        {R"({"success":"1","errmsg":"one"})", false, "one"},
-        {R"({"success":1,"errmsg":"num"})", false, "num"},
-        {R"({"success":false,"errmsg":"密码错误"})", false, "密码错误"},
-        {R"({"success":"true "})", false, WebLogin::kRefusedWithoutReason},
-        {R"({"success":false,"errmsg":""})", false, WebLogin::kRefusedWithoutReason},
-        {R"({"errmsg":{"nested":1}})", false, WebLogin::kRefusedWithoutReason},
-        {"", false, "server response invalid:"},
-        {"<html>502 Bad Gateway</html>", false,
-         "server response invalid:<html>502 Bad Gateway</html>"},
-        {R"({"success":"true")", false, "server response invalid:{\"success\":\"true\""},
+        {R"({"success":"true","dataresult":{}})", true, F::kNone, ""},
+        {R"({"success":true,"dataresult":{}})", true, F::kNone, ""},
+        {R"({"success":"True","errmsg":"denied"})", false, F::kRefused, "denied"},
+        {R"({"success":"1","errmsg":"one"})", false, F::kRefused, "one"},
+        {R"({"success":1,"errmsg":"num"})", false, F::kRefused, "num"},
+        {R"({"success":false,"errmsg":"密码错误"})", false, F::kRefused, "密码错误"},
+        {R"({"success":"true "})", false, F::kNoReason, ""},
+        {R"({"success":false,"errmsg":""})", false, F::kNoReason, ""},
+        {R"({"errmsg":{"nested":1}})", false, F::kNoReason, ""},
+        {"", false, F::kUnreadable, ""},
+        {"<html>502 Bad Gateway</html>", false, F::kUnreadable, "<html>502 Bad Gateway</html>"},
+        {R"({"success":"true")", false, F::kUnreadable, "{\"success\":\"true\""},
     };
     for (const ReplyCase& c : cases) {
         zv::LoginRecord record;
         zv::LoginReply reply;
         EXPECT_EQ(WebLogin::ReadReply(c.body, record, reply), c.accepted) << c.body;
+        EXPECT_EQ(record.Failure(), c.failure) << c.body;
         EXPECT_EQ(record.ErrorMessage(), c.error) << c.body;
         EXPECT_FALSE(record.LoggedIn()) << c.body;
     }
@@ -203,43 +205,48 @@ TEST(RoomRequest, UrlIsNotEscaped) {
 }
 
 TEST(RoomReply, OutcomeRows) {
-    const std::string fail = "FAILED";
+    using zv::RoomAction;
+    using F = zv::RoomFailure;
     struct Row {
         const char* body;
-        bool withUrl;
-        bool ok;
-        const char* message;
+        RoomAction action;
+        F failure;
+        const char* text;
     } rows[] = {
-        {R"({"result":true,"url":"rtmp://h/live/k"})", true, true, "rtmp://h/live/k"},
-        {R"({"result":true,"url":"rtmp://h/live/k"})", false, true, ""},
-        {R"({"result":true})", true, false, "FAILED"},
-        {R"({"result":true,"url":""})", true, false, "FAILED"},
-        {R"({"result":true})", false, true, ""},
-        {R"({"result":false,"message":"no room"})", true, false, "no room"},
-        {R"({"result":false})", false, false, "FAILED"},
-        {R"({"result":false,"message":""})", true, false, "FAILED"},
-        {R"({"message":"missing result"})", false, false, "missing result"},
-        {R"({"result":"true","message":"text result"})", true, false, "text result"},
-        {R"({"result":1,"url":"u"})", true, true, "u"},
-        {R"([true])", true, false, "FAILED"},
-        {"", true, false, "FAILED"},
-        {"Internal Server Error", false, false, "FAILED"},
+        {R"({"result":true,"url":"rtmp://h/live/k"})", RoomAction::kGetUrl, F::kNone,
+         "rtmp://h/live/k"},
+        {R"({"result":true,"url":"rtmp://h/live/k"})", RoomAction::kStartRecord, F::kNone, ""},
+        {R"({"result":true})", RoomAction::kGetUrl, F::kUnreadable, ""},
+        {R"({"result":true,"url":""})", RoomAction::kGetUrl, F::kUnreadable, ""},
+        {R"({"result":true})", RoomAction::kStopRecord, F::kNone, ""},
+        {R"({"result":false,"message":"no room"})", RoomAction::kGetUrl, F::kRefused, "no room"},
+        {R"({"result":false})", RoomAction::kStartRecord, F::kUnreadable, ""},
+        {R"({"result":false,"message":""})", RoomAction::kGetUrl, F::kUnreadable, ""},
+        {R"({"message":"missing result"})", RoomAction::kStopRecord, F::kRefused, "missing result"},
+        {R"({"result":"true","message":"text result"})", RoomAction::kGetUrl, F::kRefused,
+         "text result"},
+        {R"({"result":1,"url":"u"})", RoomAction::kGetUrl, F::kNone, "u"},
+        {R"([true])", RoomAction::kGetUrl, F::kUnreadable, ""},
+        {"", RoomAction::kGetUrl, F::kUnreadable, ""},
+        {"Internal Server Error", RoomAction::kStopRecord, F::kUnreadable, ""},
     };
     for (const Row& row : rows) {
-        const WebRoomTask::Outcome o = WebRoomTask::ReadReply(row.body, row.withUrl, fail);
-        EXPECT_EQ(o.ok, row.ok) << row.body;
-        EXPECT_EQ(o.message, row.message) << row.body;
+        const zv::RoomResult r = WebRoomTask::ReadReply(row.body, row.action);
+        EXPECT_EQ(r.action, row.action) << row.body;
+        EXPECT_EQ(r.failure, row.failure) << row.body;
+        EXPECT_EQ(r.text, row.text) << row.body;
     }
 }
 
 TEST(LoginRecord, AttemptClearsStateAndEndpointsFollowHosts) {
     zv::LoginRecord record;
-    record.SetErrorMessage("old");
+    record.SetFailure(zv::LoginFailure::kRefused, "old");
     record.SetLoggedIn();
     const auto endpoints = zv::LoginEndpoints::FromHosts("http://api:1", "http://route:2");
     record.BeginAttempt(endpoints, "u", "p");
     EXPECT_FALSE(record.LoggedIn());
     EXPECT_EQ(record.ErrorMessage(), "");
+    EXPECT_EQ(record.Failure(), zv::LoginFailure::kNone);
     EXPECT_EQ(record.Endpoints().loginUrl, "http://api:1/Api/npushstream/nlogin");
     EXPECT_EQ(record.Endpoints().getUrlUrl, "http://route:2/room/geturl");
     EXPECT_EQ(record.Endpoints().startRecordUrl, "http://route:2/room/startrecord");

@@ -9,9 +9,8 @@
 
 #include <chrono>
 #include <memory>
-#include <thread>
 
-#include "client_harness.h"
+#include "support/client_harness.h"
 
 namespace {
 

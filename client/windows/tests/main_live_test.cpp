@@ -7,7 +7,6 @@
 #include <chrono>
 #include <regex>
 #include <set>
-#include <thread>
 
 #include "main_session.h"
 #include "support/process.h"
@@ -18,9 +17,9 @@ using clienttest::PackageText;
 using clienttest::WaitRecording;
 using zvtest::StreamOf;
 
-constexpr const char* kLive = "正在直播中...";
-constexpr const char* kLiveRecording = "正在直播、录制中...";
-constexpr const char* kRecordOnly = "正在录制中(不直播!)...";
+const std::string kLive = clienttest::PackageText("s.status.live");
+const std::string kLiveRecording = clienttest::PackageText("s.status.live.recording");
+const std::string kRecordOnly = clienttest::PackageText("s.status.recordonly");
 
 class MainLive : public clienttest::MainSession {
 protected:
@@ -158,13 +157,21 @@ TEST_F(MainLive, AnAddressThatArrivesAfterTheSwitchWasTurnedOffStartsNothing) {
     Toggle("c.online");
     EXPECT_TRUE(zvtest::WaitFor([&] { return !Control("c.online")["enabled"].asBool(); }, 2000))
         << "a click locks the switches";
-    // Off again before the answer, past the lock and the double-click time.
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    // Off again before the answer: once the lock is over, and after a click
+    // elsewhere, so that the two clicks on the switch are no double click.
+    ASSERT_TRUE(WaitEnabled("c.online"));
+    Click("l.status");
+    const size_t since = TraceCount();
     Toggle("c.online");
     EXPECT_TRUE(zvtest::WaitFor([&] { return !Checked("c.online"); }));
     ASSERT_TRUE(WaitRoomRequests("/room/geturl", 1));
-    EXPECT_FALSE(WaitTrace("MainWin: push address for a switch that is off", 0).empty());
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_FALSE(WaitTrace("MainWin::OnWebapiEvent: action=geturl, ok=1", since, 15000).empty())
+        << "the late address reached the window";
+    // The window has handled everything before these clicks once it shows them.
+    Click("b.giftlist");
+    ASSERT_TRUE(zvtest::WaitFor([&] { return Visible("l.giftlist"); }));
+    Click("b.preview");
+    ASSERT_TRUE(zvtest::WaitFor([&] { return Visible("l.preview"); }));
     EXPECT_FALSE(Checked("c.online"));
     EXPECT_EQ(Text("l.status"), "");
     EXPECT_TRUE(client_->messageBoxes().empty());

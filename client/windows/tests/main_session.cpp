@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <thread>
 
 #include "support/process.h"
+#include "support/test_account.h"
 
 namespace clienttest {
 
@@ -17,8 +17,8 @@ ClientInstall* MainSession::install_ = nullptr;
 
 namespace {
 
-constexpr const char* kUser = "zvtest";
-constexpr const char* kPassword = "zv-pass.123";
+constexpr const char* kUser = zvtest::kTestUser;
+constexpr const char* kPassword = zvtest::kTestPassword;
 
 }  // namespace
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "client_harness.h"
+#include "support/client_harness.h"
 #include "support/standin.h"
 
 namespace clienttest {

@@ -12,17 +12,18 @@
 #include <regex>
 #include <sstream>
 
-#include "client_harness.h"
+#include "support/client_harness.h"
 #include "main_session.h"
 #include "support/process.h"
 #include "support/standin.h"
+#include "support/test_account.h"
 #include "support/ui_driver.h"
 
 namespace {
 
-constexpr const char* kUser = "zvtest";
-constexpr const char* kPassword = "zv-pass.123";
-constexpr const char* kLive = "正在直播中...";
+constexpr const char* kUser = zvtest::kTestUser;
+constexpr const char* kPassword = zvtest::kTestPassword;
+const std::string kLive = clienttest::PackageText("s.status.live");
 
 // An X server of the test's own, large enough for the main window at twice
 // its size (920 × 600 logical), with a window manager. The server picks its

@@ -18,7 +18,7 @@ public:
     WebEventInbox& operator=(const WebEventInbox&) = delete;
 
     // Any thread.
-    void OnWebapiEvent(const std::string& action, bool ok, const std::string& message) override;
+    void OnWebapiEvent(const zv::RoomResult& result) override;
     void SetHeadIcon(const std::string& path) override;
     void SetLogo(const std::string& path, int32_t position, int32_t width, int32_t height) override;
 

@@ -21,10 +21,10 @@ WebEventInbox::~WebEventInbox() {
     state_->window = nullptr;
 }
 
-void WebEventInbox::OnWebapiEvent(const std::string& action, bool ok, const std::string& message) {
-    queue_.Post([state = state_, action, ok, message] {
+void WebEventInbox::OnWebapiEvent(const zv::RoomResult& result) {
+    queue_.Post([state = state_, result] {
         if (state->window) {
-            state->window->OnWebapiEvent(action, ok, message);
+            state->window->OnWebapiEvent(result);
         }
     });
 }

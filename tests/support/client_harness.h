@@ -74,15 +74,16 @@ std::string SignIn(zvtest::InspectedProgram& client, zvtest::XInput& input, cons
 // Answers the open message box with a key (XK_Return: OK, XK_Escape:
 // Cancel). A box is in the inspection record as soon as the client shows it,
 // a moment before the window manager gives it the keyboard, so the key is
-// pressed again while the box stays open. Then waits until the window
+// pressed once the box is the active window. Then waits until the window
 // manager has taken the box's frame down (a click before that lands on it)
 // and moves the pointer away. False when the box did not close.
 bool AnswerMessageBox(zvtest::InspectedProgram& client, zvtest::XInput& input,
                       unsigned long keysym);
 
 // Chooses a video file for the media scene as a person would: the
-// "btn.push.vod" button, then the path typed into the file dialog (which has
-// no inspection record, so it is given a moment to come up).
+// "btn.push.vod" button, then the path typed into the file dialog once it
+// has the keyboard (it has no inspection record: the window manager tells).
+// Throws when the dialog does not come up.
 void ChooseVideoFile(zvtest::InspectedProgram& client, zvtest::XInput& input,
                      const std::string& path);
 
@@ -96,7 +97,8 @@ struct LiveRig {
     ClientInstall install;
 };
 
-// The package's text resource (resources/package/resource.xml).
+// The package's text resource (resources/package/resource.xml), its
+// character references decoded.
 std::string PackageText(const std::string& id);
 
 // Where screenshots go for a person to look at: <build>/test-screens/<name>.png.
