@@ -191,13 +191,13 @@ int Run(const std::string& out, double seconds) {
                  session.Wait([&] { return session.Status().empty(); }, 8000));
     session.Stay(0.5);
     session.Click("NC.CLOSE");
-    const int code = client->waitExit(8000);
+    const int code = client->waitExit(30000);
     report.Check("the client ended with " + std::to_string(code), code == 0);
     if (code != 0) {
         std::fprintf(stderr, "%s\n",
                      zvtest::FileTail(client->folder() + "/stderr.log", 20000).c_str());
     }
-    const bool updater = install.waitUpdaterStarts(1);
+    const bool updater = install.waitUpdaterStarts(1, 30000);
     report.Check(std::string("the updater was ") + (updater ? "started" : "not started"), updater);
 
     std::string statuses;

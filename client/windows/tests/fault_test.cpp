@@ -91,7 +91,7 @@ TEST_F(ClientFaults, PushAddressFaultsAreReportedAndGoingLiveStillWorks) {
         SCOPED_TRACE(f.what);
         Script("/room/geturl", f.reply);
         ASSERT_TRUE(WaitEnabled("c.online"));
-        Click("c.online");
+        TurnOn("c.online");
         const Json::Value box = Box(30000);
         EXPECT_EQ(box["text"].asString(), "获取授权信息失败！");
         Answer(true);

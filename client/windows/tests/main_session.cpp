@@ -92,6 +92,17 @@ void MainSession::Click(const std::string& name) {
     input_->click(p.x, p.y);
 }
 
+void MainSession::TurnOn(const std::string& name) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Click(name);
+        if (zvtest::WaitFor([&] { return Checked(name) || !client_->messageBoxes().empty(); },
+                            5000)) {
+            return;
+        }
+    }
+    ADD_FAILURE() << name << " did not turn on after three clicks";
+}
+
 bool MainSession::WaitText(const std::string& name, const std::string& text, int timeoutMs) const {
     return zvtest::WaitFor([&] { return Text(name) == text; }, timeoutMs);
 }

@@ -26,6 +26,10 @@ protected:
     void SignIn(const Json::Value& account = Json::Value());
 
     Json::Value Control(const std::string& name) const;
+    // Clicks a switch that is off until it shows on (or a box opens): a
+    // click that lands while the window manager still holds a closed box's
+    // frame there is lost, and only a switch still off is clicked again.
+    void TurnOn(const std::string& name);
     void Click(const std::string& name);
     bool Checked(const std::string& name) const { return Control(name)["checked"].asBool(); }
     bool Visible(const std::string& name) const { return Control(name)["visible"].asBool(); }
