@@ -400,25 +400,35 @@ bool AnswerMessageBox(zvtest::InspectedProgram& client, zvtest::XInput& input,
 void ChooseVideoFile(zvtest::InspectedProgram& client, zvtest::XInput& input,
                      const std::string& path) {
     WindowManagerView wm(DisplayOf(client.pid()));
-    const Window before = wm.ok() ? wm.Active() : 0;
+    if (!wm.ok()) {
+        throw std::runtime_error("no window manager view of the client's display");
+    }
+    const std::vector<Window> before = wm.Managed();
     const auto at = zvtest::Centre(client.control("w.main", "btn.push.vod"));
     input.click(at.x, at.y);
-    // The dialog has no inspection record: it is the client's new window
-    // with the keyboard.
+    // The dialog has no inspection record: it is the client's window that
+    // the window manager did not manage before the click.
     Window dialog = 0;
-    const bool up =
-        wm.ok() && zvtest::WaitFor(
-                       [&] {
-                           const Window active = wm.Active();
-                           if (active != 0 && active != before && wm.Pid(active) == client.pid()) {
-                               dialog = active;
-                           }
-                           return dialog != 0;
-                       },
-                       15000);
-    if (!up) {
-        throw std::runtime_error("the video file dialog did not come up");
+    const auto dialogManaged = [&] {
+        for (const Window w : wm.Managed()) {
+            if (std::find(before.begin(), before.end(), w) == before.end() &&
+                wm.Pid(w) == client.pid()) {
+                dialog = w;
+                return true;
+            }
+        }
+        return false;
+    };
+    if (!zvtest::WaitFor(dialogManaged, 30000)) {
+        std::string seen;
+        for (const Window w : wm.Managed()) {
+            seen += " '" + wm.Title(w) + "' (pid " + std::to_string(wm.Pid(w)) + ")";
+        }
+        throw std::runtime_error("the video file dialog did not come up; managed:" + seen + "\n" +
+                                 client.log());
     }
+    // Keys go to it once it holds the keyboard.
+    zvtest::WaitFor([&] { return wm.Active() == dialog; }, 15000);
     // Control+L opens the dialog's location field with its text selected;
     // keys that came before the dialog took the keyboard are typed again.
     for (int attempt = 0; attempt < 4; ++attempt) {

@@ -29,11 +29,18 @@ protected:
         Click(name);
     }
 
+    // Turns a switch on once its lock is over; a click lost while the window
+    // below a box that just closed takes the pointer back is clicked again.
+    void SwitchOn(const std::string& name) {
+        ASSERT_TRUE(WaitEnabled(name)) << name << " stayed locked";
+        TurnOn(name);
+    }
+
     // Goes live and waits until the ingest records; the statuses seen on
     // the way.
     std::vector<std::string> GoLive() {
         std::vector<std::string> seen;
-        Toggle("c.online");
+        SwitchOn("c.online");
         zvtest::WaitFor(
             [&] {
                 const std::string s = Text("l.status");
@@ -134,7 +141,7 @@ TEST_F(MainLive, AStreamThatCannotStartSaysWhyAndTurnsTheSwitchOff) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Script("/room/geturl", c.reply);
-        Toggle("c.online");
+        SwitchOn("c.online");
         const Json::Value box = Box(20000);
         EXPECT_EQ(box["text"].asString(), c.box);
         EXPECT_EQ(box["caption"].asString(), "提示信息");
