@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <sstream>
 
@@ -80,14 +82,31 @@ double ProcessCpuSeconds(pid_t pid) {
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-long ProcessPssKiB(pid_t pid) {
+namespace {
+
+// The sum of the smaps_rollup fields named `keys` (each "Name:"), in KiB.
+long RollupKiB(pid_t pid, std::initializer_list<const char*> keys) {
     std::istringstream rollup(ReadFile("/proc/" + std::to_string(pid) + "/smaps_rollup"));
+    long total = 0;
     for (std::string line; std::getline(rollup, line);) {
-        if (line.rfind("Pss:", 0) == 0) {
-            return std::atol(line.c_str() + 4);
+        for (const char* key : keys) {
+            const size_t length = std::strlen(key);
+            if (line.compare(0, length, key) == 0) {
+                total += std::atol(line.c_str() + length);
+            }
         }
     }
-    return 0;
+    return total;
+}
+
+}  // namespace
+
+long ProcessPssKiB(pid_t pid) {
+    return RollupKiB(pid, {"Pss:"});
+}
+
+long ProcessPrivateKiB(pid_t pid) {
+    return RollupKiB(pid, {"Private_Clean:", "Private_Dirty:"});
 }
 
 double TreeCpuSeconds(pid_t root) {
@@ -102,6 +121,14 @@ long TreePssKiB(pid_t root) {
     long total = 0;
     for (const pid_t pid : ProcessTree(root)) {
         total += ProcessPssKiB(pid);
+    }
+    return total;
+}
+
+long TreePrivateKiB(pid_t root) {
+    long total = 0;
+    for (const pid_t pid : ProcessTree(root)) {
+        total += ProcessPrivateKiB(pid);
     }
     return total;
 }

@@ -20,8 +20,14 @@ double ProcessCpuSeconds(pid_t pid);
 // Proportional set size of a process in KiB (smaps_rollup); 0 when gone.
 long ProcessPssKiB(pid_t pid);
 
+// Memory only this process maps (Private_Clean + Private_Dirty) in KiB: unlike
+// PSS it does not change when other programs using the same libraries start
+// or end; 0 when gone.
+long ProcessPrivateKiB(pid_t pid);
+
 // Sums over a tree taken now.
 double TreeCpuSeconds(pid_t root);
 long TreePssKiB(pid_t root);
+long TreePrivateKiB(pid_t root);
 
 }  // namespace zvtest

@@ -22,6 +22,7 @@
 #include "support/proc_tree.h"
 #include "support/process.h"
 #include "support/standin.h"
+#include "support/test_account.h"
 #include "support/ui_driver.h"
 
 namespace {
@@ -112,15 +113,24 @@ int Run(double minutes, double restartEvery) {
         std::fprintf(stderr, "zv_soak: no login window\n%s\n", client->log().c_str());
         return 1;
     }
-    if (const std::string problem = clienttest::SignIn(*client, input, "zvtest", "zv-pass.123");
+    if (const std::string problem =
+            clienttest::SignIn(*client, input, zvtest::kTestUser, zvtest::kTestPassword);
         !problem.empty()) {
         std::fprintf(stderr, "zv_soak: %s\n", problem.c_str());
         return 1;
     }
+    const std::string liveText = clienttest::PackageText("s.status.live");
     clienttest::ChooseVideoFile(*client, input, clip);
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    click("c.online");
-    if (!zvtest::WaitFor([&] { return status() == "正在直播中..."; }, 20000)) {
+    // A click while the window takes the pointer back from the closed
+    // dialog may be lost: clicked again until the switch is on.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        click("c.online");
+        if (zvtest::WaitFor(
+                [&] { return client->control("w.main", "c.online")["checked"].asBool(); }, 5000)) {
+            break;
+        }
+    }
+    if (!zvtest::WaitFor([&] { return status() == liveText; }, 20000)) {
         std::fprintf(stderr, "zv_soak: did not go live\n");
         return 1;
     }
@@ -132,6 +142,16 @@ int Run(double minutes, double restartEvery) {
     auto nextRestart = t0 + std::chrono::duration<double>(restartEvery);
     auto nextSample = t0 + std::chrono::seconds(60);  // after a minute's warm-up
     long firstPss = 0, lastPss = 0, maxPss = 0;
+    // (seconds since the start, PSS KiB) of every sample, for the growth
+    // over the run's second half: a plateau reached after the first
+    // reconnects is not a leak, a steady climb is.
+    // Private memory as well: PSS moves when other programs sharing the
+    // libraries start or end beside the soak.
+    struct Sample {
+        double at;
+        long pss, priv;
+    };
+    std::vector<Sample> samples;
     int restarts = 0, reconnects = 0;
     bool reconnecting = false;
     while (Clock::now() < end && client->running()) {
@@ -142,6 +162,8 @@ int Run(double minutes, double restartEvery) {
             lastPss = zvtest::TreePssKiB(client->pid());
             firstPss = firstPss ? firstPss : lastPss;
             maxPss = std::max(maxPss, lastPss);
+            samples.push_back(
+                {Seconds(Clock::now() - t0), lastPss, zvtest::TreePrivateKiB(client->pid())});
             // Each process apart, so that growth can be put where it is.
             std::string parts;
             for (pid_t pid : zvtest::ProcessTree(client->pid())) {
@@ -150,9 +172,10 @@ int Run(double minutes, double restartEvery) {
                               zvtest::ProcessPssKiB(pid) / 1024.0);
                 parts += part;
             }
-            std::printf("  %6.0f s  PSS %7.1f MiB (%s)  restarts %d  status %s\n",
-                        Seconds(Clock::now() - t0), lastPss / 1024.0, parts.c_str() + 1, restarts,
-                        status().c_str());
+            std::printf(
+                "  %6.0f s  PSS %7.1f MiB (%s)  private %7.1f MiB  restarts %d  status %s\n",
+                samples.back().at, lastPss / 1024.0, parts.c_str() + 1,
+                samples.back().priv / 1024.0, restarts, status().c_str());
             std::fflush(stdout);
             nextSample += std::chrono::seconds(30);
         }
@@ -165,7 +188,7 @@ int Run(double minutes, double restartEvery) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
-    const bool stillLive = status() == "正在直播中...";
+    const bool stillLive = status() == liveText;
     click("c.online");
     zvtest::WaitFor([&] { return status().empty(); }, 8000);
     click("NC.CLOSE");
@@ -178,6 +201,21 @@ int Run(double minutes, double restartEvery) {
         "%.1f at most; growth %.1f MiB/h\n",
         firstPss / 1024.0, lastPss / 1024.0, maxPss / 1024.0,
         hours > 0 ? (lastPss - firstPss) / 1024.0 / hours : 0.0);
+    if (samples.size() >= 4) {
+        const Sample& mid = samples[samples.size() / 2];
+        const Sample& last = samples.back();
+        const double span = (last.at - mid.at) / 3600;
+        const auto perHour = [&](long from, long to) {
+            return span > 0 ? (to - from) / 1024.0 / span : 0.0;
+        };
+        std::printf(
+            "  second half: PSS %.1f -> %.1f MiB (%.1f MiB/h), private %.1f -> %.1f MiB "
+            "(%.1f MiB/h)\n",
+            mid.pss / 1024.0, last.pss / 1024.0, perHour(mid.pss, last.pss), mid.priv / 1024.0,
+            last.priv / 1024.0, perHour(mid.priv, last.priv));
+        std::printf("  private memory: %.1f MiB at the first sample, %.1f at the end\n",
+                    samples.front().priv / 1024.0, last.priv / 1024.0);
+    }
     std::printf("  reconnects shown: %d; live at the end: %s; exit code %d\n", reconnects,
                 stillLive ? "yes" : "no", code);
     std::printf("  longest gap at the ingest: %.1f s\n", LongestGap(ingest));
