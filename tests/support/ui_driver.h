@@ -17,6 +17,7 @@
 #include <json/json.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <utility>
@@ -107,6 +108,10 @@ public:
     bool ok() const { return display_ != nullptr; }
 
     void moveTo(int x, int y);
+    // A single click. One on the spot of the previous click is held back
+    // until the desktop's double-click time has passed since that one: two
+    // quick clicks on one place are a double click, not two clicks, for the
+    // program under test.
     void click(int x, int y, unsigned button = 1);
     void press(unsigned button = 1);
     void release(unsigned button = 1);
@@ -121,6 +126,11 @@ public:
 private:
     void sync();
     Display* display_ = nullptr;
+    struct LastClick {
+        std::chrono::steady_clock::time_point at;
+        int x = 0, y = 0;
+        unsigned button = 0;
+    } last_;
 };
 
 // An Xvfb of its own with openbox on it. The server picks its number
