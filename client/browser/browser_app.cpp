@@ -86,7 +86,7 @@ BrowserApp::~BrowserApp() {
 }
 
 bool BrowserApp::Initialize() {
-    if (context_) {
+    if (ready_) {
         return true;
     }
     if (shutDown_) {
@@ -94,17 +94,39 @@ bool BrowserApp::Initialize() {
     }
     const std::string dataFolder = options_.dataFolder.empty() ? DataFolder() : options_.dataFolder;
     const std::string cache = JoinPath(dataFolder, kCacheFolderName);
+    cacheFolder_ = !dataFolder.empty() && EnsureFolder(cache) ? cache : std::string();
+    if (!options_.extensionFolder.empty()) {
+        extensionFolder_ = options_.extensionFolder;
+    } else if (const char* env = std::getenv("ZELVIO_WEBEXT_DIR"); env && *env) {
+        extensionFolder_ = env;
+    } else {
+        extensionFolder_ = JoinPath(ExecutableFolder(), "webext");
+    }
+    if (!g_file_test(extensionFolder_.c_str(), G_FILE_TEST_IS_DIR)) {
+        ZV_TRACE(">>> WebView: no page extension folder %s; pages get no notify",
+                 extensionFolder_.c_str());
+    }
+    ready_ = true;
+    ZV_TRACE(">>> WebView::OnContextInitialized");
+    return true;
+}
+
+WebKitWebContext* BrowserApp::Context() {
+    if (context_ || !ready_ || shutDown_) {
+        return context_.get();
+    }
+    // Made on first use: the data manager starts WebKit's network process,
+    // which a room without pages has no use for.
     zv::GObjectPtr<WebKitWebsiteDataManager> manager;
-    if (!dataFolder.empty() && EnsureFolder(cache)) {
-        cacheFolder_ = cache;
-        manager.reset(webkit_website_data_manager_new(
-            "base-data-directory", cache.c_str(), "base-cache-directory", cache.c_str(), nullptr));
-        const std::string cookies = JoinPath(cache, "cookies.sqlite");
+    if (!cacheFolder_.empty()) {
+        manager.reset(webkit_website_data_manager_new("base-data-directory", cacheFolder_.c_str(),
+                                                      "base-cache-directory", cacheFolder_.c_str(),
+                                                      nullptr));
+        const std::string cookies = JoinPath(cacheFolder_, "cookies.sqlite");
         webkit_cookie_manager_set_persistent_storage(
             webkit_website_data_manager_get_cookie_manager(manager.get()), cookies.c_str(),
             WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
     } else {
-        cacheFolder_.clear();
         manager.reset(webkit_website_data_manager_new_ephemeral());
     }
     // Pages never go through a proxy; an invalid certificate fails the load.
@@ -118,27 +140,14 @@ bool BrowserApp::Initialize() {
     webkit_web_context_set_cache_model(context_.get(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
     const char* const languages[] = {kLocale, nullptr};
     webkit_web_context_set_preferred_languages(context_.get(), languages);
-
-    if (!options_.extensionFolder.empty()) {
-        extensionFolder_ = options_.extensionFolder;
-    } else if (const char* env = std::getenv("ZELVIO_WEBEXT_DIR"); env && *env) {
-        extensionFolder_ = env;
-    } else {
-        extensionFolder_ = JoinPath(ExecutableFolder(), "webext");
-    }
     // Must be set before the first web process starts, i.e. before any view.
     webkit_web_context_set_web_extensions_directory(context_.get(), extensionFolder_.c_str());
-    if (!g_file_test(extensionFolder_.c_str(), G_FILE_TEST_IS_DIR)) {
-        ZV_TRACE(">>> WebView: no page extension folder %s; pages get no notify",
-                 extensionFolder_.c_str());
-    }
-    ZV_TRACE(">>> WebView::OnContextInitialized");
-    return true;
+    return context_.get();
 }
 
 void BrowserApp::CreateView(GtkWidget* parent, const ViewRect& rect, const std::string& url,
                             WebViewCallback* callback) {
-    if (!context_ || shutDown_) {
+    if (!ready_ || shutDown_) {
         ZV_TRACE(">>> WebView::CreateView: runtime not running, url=%s", url.c_str());
         return;
     }
@@ -160,7 +169,7 @@ void BrowserApp::CreateView(GtkWidget* parent, const ViewRect& rect, const std::
         }
     }
     GtkWidget* widget = related ? webkit_web_view_new_with_related_view(WEBKIT_WEB_VIEW(related))
-                                : webkit_web_view_new_with_context(context_.get());
+                                : webkit_web_view_new_with_context(Context());
     WebKitWebView* view = WEBKIT_WEB_VIEW(widget);
     ConfigureView(view);
     handler->AttachView(view);

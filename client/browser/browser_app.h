@@ -34,6 +34,7 @@ public:
 
     // Sets the runtime up; true once it is ready (also on later calls).
     // Without a usable cache folder the runtime keeps its data in memory.
+    // Starts no process: the web context is made for the first view.
     bool Initialize();
 
     // Creates a page view as a child of the hosted area `parent` (a GTK
@@ -54,7 +55,9 @@ public:
     const std::string& CacheFolder() const { return cacheFolder_; }
     // The folder the bridge extension is loaded from.
     const std::string& ExtensionFolder() const { return extensionFolder_; }
-    WebKitWebContext* Context() const { return context_.get(); }
+    // The web context, made on first use; null before Initialize and after
+    // Shutdown.
+    WebKitWebContext* Context();
     // Page views and pop-up windows alive now.
     size_t LiveWindows() const { return windows_.size(); }
 
@@ -71,6 +74,7 @@ private:
     std::string extensionFolder_;
     std::shared_ptr<WebViewHandler> current_;
     std::vector<GtkWidget*> windows_;
+    bool ready_ = false;
     bool shutDown_ = false;
 };
 

@@ -134,6 +134,30 @@ bool Subset(const std::set<pid_t>& a, const std::set<pid_t>& b) {
     return std::includes(b.begin(), b.end(), a.begin(), a.end());
 }
 
+// A room without pages costs no browser process: the web context, and with
+// it the network process, is made for the first view.
+TEST_F(RuntimeTest, NoBrowserProcessStartsBeforeTheFirstView) {
+    const std::set<pid_t> before = ChildProcesses();  // the stand-in
+    HostWindow host;
+    GtkWidget* area = host.AddArea(0, 0, 300, 200);
+    BrowserApp app(TestOptions(folder_.Path()));
+    ASSERT_TRUE(app.Initialize());
+    EXPECT_EQ(app.CacheFolder(), folder_.Path() + "/zv.cache") << "the folders are ready";
+    // A process the runtime started would be a child by now: WebKit starts
+    // its helpers from the call that needs them.
+    while (g_main_context_pending(nullptr)) {
+        g_main_context_iteration(nullptr, FALSE);
+    }
+    EXPECT_EQ(ChildProcesses(), before) << "a browser process without any page";
+
+    RecordingCallback cb;
+    app.CreateView(area, ViewRect{0, 0, 300, 200},
+                   Serve("<script>notify('updateOnlineCount', 5)</script>"), &cb);
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return cb.HasCount(5); }, 20s, zv::LoopWait::kBlock));
+    EXPECT_GT(ChildProcesses().size(), before.size()) << "the page runs in a process of its own";
+    EXPECT_FALSE(webkit_web_context_is_ephemeral(app.Context()));
+}
+
 TEST_F(RuntimeTest, ShutdownWithTwoLiveViewsLeavesNoBrowserProcess) {
     const std::set<pid_t> before = ChildProcesses();  // the stand-in
     HostWindow host;
