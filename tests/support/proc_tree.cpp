@@ -105,8 +105,8 @@ long ProcessPssKiB(pid_t pid) {
     return RollupKiB(pid, {"Pss:"});
 }
 
-long ProcessPrivateKiB(pid_t pid) {
-    return RollupKiB(pid, {"Private_Clean:", "Private_Dirty:"});
+long ProcessAnonymousKiB(pid_t pid) {
+    return RollupKiB(pid, {"Anonymous:"});
 }
 
 double TreeCpuSeconds(pid_t root) {
@@ -125,10 +125,10 @@ long TreePssKiB(pid_t root) {
     return total;
 }
 
-long TreePrivateKiB(pid_t root) {
+long TreeAnonymousKiB(pid_t root) {
     long total = 0;
     for (const pid_t pid : ProcessTree(root)) {
-        total += ProcessPrivateKiB(pid);
+        total += ProcessAnonymousKiB(pid);
     }
     return total;
 }

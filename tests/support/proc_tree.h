@@ -20,14 +20,14 @@ double ProcessCpuSeconds(pid_t pid);
 // Proportional set size of a process in KiB (smaps_rollup); 0 when gone.
 long ProcessPssKiB(pid_t pid);
 
-// Memory only this process maps (Private_Clean + Private_Dirty) in KiB: unlike
-// PSS it does not change when other programs using the same libraries start
-// or end; 0 when gone.
-long ProcessPrivateKiB(pid_t pid);
+// Anonymous memory of a process (heap, stacks, anonymous mappings) in KiB,
+// where a leak shows: unlike PSS or private pages it does not change when
+// other programs mapping the same libraries start or end; 0 when gone.
+long ProcessAnonymousKiB(pid_t pid);
 
 // Sums over a tree taken now.
 double TreeCpuSeconds(pid_t root);
 long TreePssKiB(pid_t root);
-long TreePrivateKiB(pid_t root);
+long TreeAnonymousKiB(pid_t root);
 
 }  // namespace zvtest

@@ -145,11 +145,11 @@ int Run(double minutes, double restartEvery) {
     // (seconds since the start, PSS KiB) of every sample, for the growth
     // over the run's second half: a plateau reached after the first
     // reconnects is not a leak, a steady climb is.
-    // Private memory as well: PSS moves when other programs sharing the
-    // libraries start or end beside the soak.
+    // Anonymous memory as well, where a leak shows: PSS moves when other
+    // programs sharing the libraries start or end beside the soak.
     struct Sample {
         double at;
-        long pss, priv;
+        long pss, anon;
     };
     std::vector<Sample> samples;
     int restarts = 0, reconnects = 0;
@@ -163,7 +163,7 @@ int Run(double minutes, double restartEvery) {
             firstPss = firstPss ? firstPss : lastPss;
             maxPss = std::max(maxPss, lastPss);
             samples.push_back(
-                {Seconds(Clock::now() - t0), lastPss, zvtest::TreePrivateKiB(client->pid())});
+                {Seconds(Clock::now() - t0), lastPss, zvtest::TreeAnonymousKiB(client->pid())});
             // Each process apart, so that growth can be put where it is.
             std::string parts;
             for (pid_t pid : zvtest::ProcessTree(client->pid())) {
@@ -173,9 +173,9 @@ int Run(double minutes, double restartEvery) {
                 parts += part;
             }
             std::printf(
-                "  %6.0f s  PSS %7.1f MiB (%s)  private %7.1f MiB  restarts %d  status %s\n",
+                "  %6.0f s  PSS %7.1f MiB (%s)  anonymous %7.1f MiB  restarts %d  status %s\n",
                 samples.back().at, lastPss / 1024.0, parts.c_str() + 1,
-                samples.back().priv / 1024.0, restarts, status().c_str());
+                samples.back().anon / 1024.0, restarts, status().c_str());
             std::fflush(stdout);
             nextSample += std::chrono::seconds(30);
         }
@@ -209,12 +209,12 @@ int Run(double minutes, double restartEvery) {
             return span > 0 ? (to - from) / 1024.0 / span : 0.0;
         };
         std::printf(
-            "  second half: PSS %.1f -> %.1f MiB (%.1f MiB/h), private %.1f -> %.1f MiB "
+            "  second half: PSS %.1f -> %.1f MiB (%.1f MiB/h), anonymous %.1f -> %.1f MiB "
             "(%.1f MiB/h)\n",
-            mid.pss / 1024.0, last.pss / 1024.0, perHour(mid.pss, last.pss), mid.priv / 1024.0,
-            last.priv / 1024.0, perHour(mid.priv, last.priv));
-        std::printf("  private memory: %.1f MiB at the first sample, %.1f at the end\n",
-                    samples.front().priv / 1024.0, last.priv / 1024.0);
+            mid.pss / 1024.0, last.pss / 1024.0, perHour(mid.pss, last.pss), mid.anon / 1024.0,
+            last.anon / 1024.0, perHour(mid.anon, last.anon));
+        std::printf("  anonymous memory: %.1f MiB at the first sample, %.1f at the end\n",
+                    samples.front().anon / 1024.0, last.anon / 1024.0);
     }
     std::printf("  reconnects shown: %d; live at the end: %s; exit code %d\n", reconnects,
                 stillLive ? "yes" : "no", code);
