@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -89,6 +90,18 @@ double LongestGap(const zvtest::Ingest& ingest) {
         }
     }
     return longest;
+}
+
+// The threads of a process now (a thread left behind by each reconnect would
+// show here as well as in its memory); 0 when it is gone.
+int ThreadCount(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Threads:", 0) == 0) {
+            return std::atoi(line.c_str() + 8);
+        }
+    }
+    return 0;
 }
 
 int Run(double minutes, double restartEvery) {
@@ -173,9 +186,11 @@ int Run(double minutes, double restartEvery) {
                 parts += part;
             }
             std::printf(
-                "  %6.0f s  PSS %7.1f MiB (%s)  anonymous %7.1f MiB  restarts %d  status %s\n",
+                "  %6.0f s  PSS %7.1f MiB (%s)  anonymous %7.1f MiB  threads %d  restarts %d  "
+                "status %s\n",
                 samples.back().at, lastPss / 1024.0, parts.c_str() + 1,
-                samples.back().anon / 1024.0, restarts, status().c_str());
+                samples.back().anon / 1024.0, ThreadCount(client->pid()), restarts,
+                status().c_str());
             std::fflush(stdout);
             nextSample += std::chrono::seconds(30);
         }
