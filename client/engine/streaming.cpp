@@ -1,5 +1,6 @@
 // The RTMP output and the stream state reported from its signals.
 #include <glib.h>
+#include <malloc.h>
 
 #include "av_core.h"
 #include "output_signals.h"
@@ -227,6 +228,13 @@ void AVCore::ApplyOutputEvent(uint64_t session, int signal, int value) {
              next.retryDelaySec);
     if (sink_)
         sink_->OnStreamStatus(next);
+    // A reconnect or a stop frees the encoders' and the connection's buffers
+    // (libobs makes new ones for the next connection); the allocator keeps
+    // most of those pages otherwise, and a session with many reconnects
+    // grows by several MiB at each. Returned off the UI thread.
+    const bool reconnected = static_cast<OutputSignal>(signal) == OutputSignal::ReconnectSuccess;
+    if ((reconnected || next.state == StreamState::Stopped) && outputWorker_)
+        outputWorker_->Post([] { malloc_trim(0); });
 }
 
 }  // namespace zv
