@@ -100,14 +100,14 @@ TEST_F(ClientFaults, PushAddressFaultsAreReportedAndGoingLiveStillWorks) {
         EXPECT_EQ(Text("l.status"), "");
     }
     ASSERT_TRUE(WaitEnabled("c.online"));
-    Click("c.online");
+    TurnOn("c.online");
     EXPECT_TRUE(WaitText("l.status", clienttest::PackageText("s.status.live"), 20000))
         << client_->log();
 }
 
 TEST_F(ClientFaults, AnIngestThatStallsWhileLiveNeitherHangsTheWindowNorLosesTheRecording) {
     ASSERT_NO_FATAL_FAILURE(SignIn());
-    Click("c.online");
+    TurnOn("c.online");
     ASSERT_TRUE(WaitText("l.status", clienttest::PackageText("s.status.live"), 20000))
         << client_->log();
     const std::string file = WaitRecording(*ingest_, "live", 8000);
