@@ -32,9 +32,10 @@ TEST(ProcTree, ATreeHoldsChildrenAndGrandchildrenAndGoneProcessesReadEmpty) {
     const pid_t child = SpawnSleeper();
     ASSERT_GT(child, 0);
     std::vector<pid_t> tree;
-    for (int i = 0; i < 100; ++i) {  // until both have exec'd
+    for (int i = 0; i < 1000; ++i) {  // until both have exec'd, 20 s at most
         tree = zvtest::ProcessTree(getpid());
-        if (tree.size() >= 3 && zvtest::ProcessName(tree.back()) == "sleep") {
+        if (tree.size() >= 3 && zvtest::ProcessName(tree.back()) == "sleep" &&
+            zvtest::ProcessName(child) == "sleep") {
             break;
         }
         usleep(20000);
