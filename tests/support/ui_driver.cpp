@@ -300,6 +300,21 @@ void XInput::click(int x, int y, unsigned button) {
     last_ = {std::chrono::steady_clock::now(), x, y, button};
 }
 
+bool ClickUntil(XInput& input, Point at, const std::function<bool()>& taken, int attempts,
+                int perClickMs) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (attempt > 0) {
+            std::fprintf(stderr, "[ui_driver] the click at (%d, %d) was not taken; clicked again\n",
+                         at.x, at.y);
+        }
+        input.click(at.x, at.y);
+        if (WaitFor(taken, perClickMs)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void XInput::drag(int x1, int y1, int x2, int y2) {
     moveTo(x1, y1);
     press();

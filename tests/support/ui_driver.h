@@ -133,6 +133,13 @@ private:
     } last_;
 };
 
+// Clicks `at` until `taken()` holds, waiting up to `perClickMs` after each
+// click; false when it never did. A click can be lost while a window is
+// still taking the pointer (one that has just mapped, or one under a box that
+// has just closed); each retry is told on stderr so the logs show how often.
+bool ClickUntil(XInput& input, Point at, const std::function<bool()>& taken, int attempts = 3,
+                int perClickMs = 5000);
+
 // An Xvfb of its own with openbox on it. The server picks its number
 // (-displayfd); the name is empty when the server or the window manager
 // could not be started (problem() tells why).

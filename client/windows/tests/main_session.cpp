@@ -93,14 +93,13 @@ void MainSession::Click(const std::string& name) {
 }
 
 void MainSession::TurnOn(const std::string& name) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        Click(name);
-        if (zvtest::WaitFor([&] { return Checked(name) || !client_->messageBoxes().empty(); },
-                            5000)) {
-            return;
-        }
-    }
-    ADD_FAILURE() << name << " did not turn on after three clicks";
+    const Json::Value c = Control(name);
+    ASSERT_FALSE(c.isNull()) << name << " is not in the main window";
+    ASSERT_TRUE(c["visible"].asBool()) << name << " is hidden";
+    EXPECT_TRUE(
+        zvtest::ClickUntil(*input_, zvtest::Centre(c),
+                           [&] { return Checked(name) || !client_->messageBoxes().empty(); }))
+        << name << " did not turn on after three clicks";
 }
 
 bool MainSession::WaitText(const std::string& name, const std::string& text, int timeoutMs) const {

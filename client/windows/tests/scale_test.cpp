@@ -190,14 +190,8 @@ TEST_F(HighDensity, SigningInAndGoingLiveWorkThroughTheScaledRectangles) {
     ASSERT_TRUE(zvtest::WaitFor(
         [&] { return client_->control("w.main", "c.online")["enabled"].asBool(); }));
     const auto at = zvtest::Centre(online);
-    // Clicked again if the first click after the window showed was lost.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        input_->click(at.x, at.y);
-        if (zvtest::WaitFor(
-                [&] { return client_->control("w.main", "c.online")["checked"].asBool(); }, 5000)) {
-            break;
-        }
-    }
+    zvtest::ClickUntil(*input_, at,
+                       [&] { return client_->control("w.main", "c.online")["checked"].asBool(); });
     EXPECT_TRUE(zvtest::WaitFor(
         [&] { return client_->control("w.main", "l.status")["text"].asString() == kLive; }, 20000))
         << client_->control("w.main", "l.status")["text"] << client_->log();
