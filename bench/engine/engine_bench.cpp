@@ -1,5 +1,7 @@
 // Engine figures on this machine (run under an X server, e.g. xvfb-run):
 //   start-up to ready        AVCore::Instance() + AVCore::Reset() with a preview
+//   CPU idle                 CPU-seconds per second of the process while the
+//                            preview draws the start-up scene, not streaming
 //   CPU while streaming      CPU-seconds per second of the whole process while
 //                            the media scene streams to a local ingest and the
 //                            preview draws
@@ -82,6 +84,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "engine_bench: AVCore::Reset failed\n");
         return 1;
     }
+    // Idle: the preview draws the start-up scene, nothing plays or streams.
+    zv::RunLoopFor(std::chrono::milliseconds(500));
+    const double idle0 = CpuSeconds();
+    const auto i0 = Clock::now();
+    zv::RunLoopFor(std::chrono::seconds(streamSeconds));
+    const double idleCpu =
+        (CpuSeconds() - idle0) / std::chrono::duration<double>(Clock::now() - i0).count();
+
     core->SetMediaFile(clip.c_str(), true);
     core->ShowMediaScene();
     zv::RunLoopFor(std::chrono::milliseconds(500));
@@ -127,6 +137,8 @@ int main(int argc, char** argv) {
     } else {
         std::printf("start to first media at ingest:    (none within 15 s)\n");
     }
+    std::printf("CPU idle, preview on, not live:    %8.3f CPU-s/s over %d s\n", idleCpu,
+                streamSeconds);
     std::printf("CPU while streaming with preview:  %8.2f CPU-s/s over %d s%s\n", cpu,
                 streamSeconds, live ? "" : " (stream was not live!)");
     std::printf("PSS while streaming:               %8ld KiB\n", pss);

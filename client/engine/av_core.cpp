@@ -76,6 +76,10 @@ bool AVCore::HasPreview() const {
     return display_ && display_->Get();
 }
 
+uint64_t AVCore::PreviewFramesDrawn() const {
+    return display_ ? display_->FramesDrawn() : 0;
+}
+
 void AVCore::FaderDeleter::operator()(obs_fader_t* f) const {
     obs_fader_destroy(f);
 }
@@ -124,6 +128,7 @@ bool AVCore::Reset(GtkWidget* previewWindow, int width, int height, AVCoreEvent*
 
     BuildScenes();
     display_ = std::make_unique<PreviewDisplay>(previewWindow, width, height);
+    display_->SetFrameDivisor(PreviewFrameDivisor(streamStatus_.state));
     ready_ = true;
     return true;
 }

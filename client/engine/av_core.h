@@ -105,6 +105,9 @@ public:
 
     // True while the preview draws into its widget.
     bool HasPreview() const;
+    // Canvas frames the preview has drawn so far (it skips some while no
+    // stream may send).
+    uint64_t PreviewFramesDrawn() const;
 
     int CanvasWidth() const { return canvasWidth_; }
     int CanvasHeight() const { return canvasHeight_; }

@@ -60,6 +60,7 @@ PreviewDisplay::PreviewDisplay(GtkWidget* widget, int canvasWidth, int canvasHei
     }
     obs_display_set_background_color(display_, kBackground);
     obs_display_add_draw_callback(display_, &PreviewDisplay::Draw, this);
+    obs_add_tick_callback(&PreviewDisplay::Tick, this);
 
     widget_ = widget;
     g_object_add_weak_pointer(G_OBJECT(widget_), reinterpret_cast<gpointer*>(&widget_));
@@ -85,14 +86,27 @@ void PreviewDisplay::Destroy() {
         widget_ = nullptr;
     }
     if (display_) {
+        // Returns once no tick is running: libobs calls ticks under the
+        // lock that removal takes.
+        obs_remove_tick_callback(&PreviewDisplay::Tick, this);
         obs_display_remove_draw_callback(display_, &PreviewDisplay::Draw, this);
         obs_display_destroy(display_);
         display_ = nullptr;
     }
 }
 
+void PreviewDisplay::Tick(void* param, float /*seconds*/) {
+    auto* self = static_cast<PreviewDisplay*>(param);
+    // Ticks and display drawing share the graphics thread, so the flag is
+    // read by the same thread right after: a skipped frame costs nothing,
+    // not even the swap, and the window keeps the picture drawn last.
+    const int divisor = self->divisor_.load(std::memory_order_relaxed);
+    obs_display_set_enabled(self->display_, self->ticks_++ % static_cast<uint64_t>(divisor) == 0);
+}
+
 void PreviewDisplay::Draw(void* param, uint32_t cx, uint32_t cy) {
     auto* self = static_cast<PreviewDisplay*>(param);
+    self->drawn_.fetch_add(1, std::memory_order_relaxed);
     // Scale the whole canvas into the display, like the described swap chain
     // of canvas size presented into a window of any size.
     gs_projection_push();

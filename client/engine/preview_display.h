@@ -7,6 +7,9 @@
 // unrealized, whichever comes first.
 #include <obs.h>
 
+#include <atomic>
+#include <cstdint>
+
 typedef struct _GtkWidget GtkWidget;
 
 namespace zv {
@@ -21,11 +24,21 @@ public:
 
     obs_display_t* Get() const { return display_; }
 
+    // Draw every `n`-th frame of the canvas (1: each one). The preview of a
+    // broadcast follows the stream frame by frame; before going live half
+    // the rate looks the same to the streamer and halves the rasteriser's
+    // work, which on a machine without a GPU is most of an idle client's CPU.
+    void SetFrameDivisor(int n) { divisor_.store(n < 1 ? 1 : n, std::memory_order_relaxed); }
+    // Frames drawn into the window so far.
+    uint64_t FramesDrawn() const { return drawn_.load(std::memory_order_relaxed); }
+
     // Background colour word (0x00BBGGRR) of the preview.
     static constexpr uint32_t kBackground = 0x654726;
 
 private:
     static void Draw(void* param, uint32_t cx, uint32_t cy);
+    // libobs's graphics thread, before it draws the displays of a frame.
+    static void Tick(void* param, float seconds);
     static void OnSizeAllocate(GtkWidget* widget, void* allocation, void* self);
     static void OnScaleChanged(GtkWidget* widget, void* pspec, void* self);
     static void OnUnrealize(GtkWidget* widget, void* self);
@@ -39,6 +52,9 @@ private:
     // Written before the display exists, read by libobs's graphics thread.
     const int canvasWidth_;
     const int canvasHeight_;
+    std::atomic<int> divisor_{1};
+    std::atomic<uint64_t> drawn_{0};
+    uint64_t ticks_ = 0;  // graphics thread only
 };
 
 }  // namespace zv

@@ -9,6 +9,10 @@ bool IsStreamActive(StreamState state) {
            state == StreamState::Reconnecting || state == StreamState::Stopping;
 }
 
+int PreviewFrameDivisor(StreamState state) {
+    return IsStreamActive(state) ? 1 : 2;
+}
+
 StreamStatus NextStreamStatus(const StreamStatus& current, const OutputEvent& event) {
     const StreamState s = current.state;
     const bool running =

@@ -45,6 +45,11 @@ StreamStatus NextStreamStatus(const StreamStatus& current, const OutputEvent& ev
 // True for the states in which an output exists and may still send.
 bool IsStreamActive(StreamState state);
 
+// The preview draws every n-th canvas frame: each one while a stream may be
+// sending (the streamer watches what the audience gets), every second one
+// before and after.
+int PreviewFrameDivisor(StreamState state);
+
 // The text resource of the package that says, in a sentence a person can act
 // on, what a failure code means ("s.stream.error.*"); empty for success.
 const char* StreamFailureKey(int code);

@@ -7,6 +7,7 @@
 #include "output_worker.h"
 #include "platform/trace.h"
 #include "platform/ui_queue.h"
+#include "preview_display.h"
 #include "push_address.h"
 
 namespace zv {
@@ -226,6 +227,8 @@ void AVCore::ApplyOutputEvent(uint64_t session, int signal, int value) {
     streamStatus_ = next;
     ZV_TRACE("engine: stream %s (code %d, retry in %d s)", StreamStateName(next.state), next.code,
              next.retryDelaySec);
+    if (display_)
+        display_->SetFrameDivisor(PreviewFrameDivisor(next.state));
     if (sink_)
         sink_->OnStreamStatus(next);
     // A reconnect or a stop frees the encoders' and the connection's buffers

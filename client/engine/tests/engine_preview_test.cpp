@@ -9,6 +9,7 @@
 #include "engine_fixture.h"
 #include "platform/gtk_init.h"
 #include "platform/main_loop.h"
+#include "support/standin.h"
 
 namespace {
 
@@ -139,6 +140,37 @@ TEST_F(EnginePreview, ShowsTheComposedPictureWithTheLogoInItsCorner) {
     EXPECT_TRUE(Near(PixelAt(shot, 582, 28), magenta, 40)) << Str(PixelAt(shot, 582, 28));
     EXPECT_TRUE(Near(PixelAt(shot, 58, 332), blue, 40)) << Str(PixelAt(shot, 58, 332));
     g_object_unref(shot);
+}
+
+// The share of the canvas's frames the preview drew while `frames` more were
+// rendered. Ticks and drawing happen once per rendered frame, however late
+// the machine is, so the share does not depend on load.
+double DrawnShare(AVCore& core, uint32_t frames) {
+    const uint32_t total0 = obs_get_total_frames();
+    const uint64_t drawn0 = core.PreviewFramesDrawn();
+    zv::RunLoopUntil([&] { return obs_get_total_frames() - total0 >= frames; }, 30s);
+    const uint32_t total = obs_get_total_frames() - total0;
+    return total ? double(core.PreviewFramesDrawn() - drawn0) / total : 0.0;
+}
+
+TEST_F(EnginePreview, DrawsEverySecondFrameBeforeGoingLiveAndEveryFrameWhileLive) {
+    AVCore* core = AVCore::Instance();
+    ASSERT_TRUE(core->Reset(area, 1280, 720, &sink));
+    core->SetMediaFile(BlueClip().c_str(), true);
+    core->ShowMediaScene();
+    const double idle = DrawnShare(*core, 40);
+    EXPECT_NEAR(idle, 0.5, 0.05) << "not live";
+
+    zvtest::Ingest ingest;
+    ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "rate"), false, "", ""));
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return sink.Saw(zv::StreamState::Live); }, 15s))
+        << sink.Describe();
+    EXPECT_GE(DrawnShare(*core, 40), 0.95) << "live";
+
+    core->StopStreaming();
+    ASSERT_TRUE(zv::RunLoopUntil([&] { return sink.Saw(zv::StreamState::Stopped); }, 10s))
+        << sink.Describe();
+    EXPECT_NEAR(DrawnShare(*core, 40), 0.5, 0.05) << "stopped";
 }
 
 TEST_F(EnginePreview, DisplayFollowsTheWidgetSize) {

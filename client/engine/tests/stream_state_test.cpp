@@ -115,6 +115,15 @@ TEST(StreamPolicy, ActiveStatesAreThoseWithARunningOutput) {
     EXPECT_FALSE(IsStreamActive(S::Failed));
 }
 
+TEST(StreamPolicy, ThePreviewFollowsEveryFrameOnlyWhileAStreamMaySend) {
+    for (S s : {S::Connecting, S::Live, S::Reconnecting, S::Stopping}) {
+        EXPECT_EQ(PreviewFrameDivisor(s), 1) << StreamStateName(s);
+    }
+    for (S s : {S::Idle, S::Stopped, S::Failed}) {
+        EXPECT_EQ(PreviewFrameDivisor(s), 2) << StreamStateName(s);
+    }
+}
+
 TEST(StreamPolicy, EveryFailureCodeHasAReason) {
     for (int code : {OBS_OUTPUT_BAD_PATH, OBS_OUTPUT_CONNECT_FAILED, OBS_OUTPUT_INVALID_STREAM,
                      OBS_OUTPUT_ERROR, OBS_OUTPUT_DISCONNECTED, OBS_OUTPUT_UNSUPPORTED,
