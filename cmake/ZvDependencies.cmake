@@ -11,3 +11,7 @@ pkg_check_modules(WEBKIT REQUIRED IMPORTED_TARGET webkit2gtk-4.1)
 pkg_check_modules(WEBKIT_EXT REQUIRED IMPORTED_TARGET webkit2gtk-web-extension-4.1)
 pkg_check_modules(LIBOBS REQUIRED IMPORTED_TARGET libobs)
 find_package(GTest REQUIRED)
+# Screen and window capture on Wayland sessions (the ScreenCast portal hands
+# over a PipeWire remote).
+pkg_check_modules(PIPEWIRE REQUIRED IMPORTED_TARGET libpipewire-0.3)
+pkg_check_modules(GIO_UNIX REQUIRED IMPORTED_TARGET gio-unix-2.0)

@@ -35,6 +35,7 @@ mkdir -p "$state"/{config,data,cache,runtime,tmp}
 chmod 700 "$state/runtime"
 export XDG_CONFIG_HOME=$state/config XDG_DATA_HOME=$state/data XDG_CACHE_HOME=$state/cache
 export XDG_RUNTIME_DIR=$state/runtime
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 # Temporary files of the programs under test (downloaded pictures, extracted
 # entries) go with the run's state.
 export TMPDIR=$state/tmp

@@ -44,6 +44,7 @@ class Sink : public zv::AVCoreEvent {
 public:
     void OnAudioLevel(float) override {}
     void OnStreamStatus(const zv::StreamStatus& s) override { state = s.state; }
+    void OnCaptureProblem(zv::CaptureKind, zv::CaptureProblem) override {}
     zv::StreamState state = zv::StreamState::Idle;
 };
 

@@ -7,6 +7,7 @@
 #include "output_worker.h"
 #include "platform/trace.h"
 #include "preview_display.h"
+#include "screencast/capture_reporter.h"
 
 namespace zv {
 namespace {
@@ -58,6 +59,7 @@ AVCore::AVCore() : runtime_(std::make_unique<ObsRuntime>()) {}
 AVCore::~AVCore() {
     // Queued stream reports and stop watchdogs of this engine become no-ops.
     alive_.reset();
+    screencast::SetCaptureProblemReceiver(nullptr);
     if (micMeter_ && mic_)
         obs_volmeter_detach_source(micMeter_.get());
     ReleaseOutput();
@@ -127,6 +129,12 @@ bool AVCore::Reset(GtkWidget* previewWindow, int width, int height, AVCoreEvent*
     }
 
     BuildScenes();
+    // A portal capture's problems reach the sink on the UI thread.
+    screencast::SetCaptureProblemReceiver(
+        [this, alive = std::weak_ptr<char>(alive_)](CaptureKind kind, CaptureProblem problem) {
+            if (!alive.expired() && sink_)
+                sink_->OnCaptureProblem(kind, problem);
+        });
     display_ = std::make_unique<PreviewDisplay>(previewWindow, width, height);
     display_->SetFrameDivisor(PreviewFrameDivisor(streamStatus_.state));
     ready_ = true;

@@ -1,5 +1,6 @@
 #pragma once
 // The main window's sink for what the engine reports.
+#include "capture_problem.h"
 #include "stream_state.h"
 
 namespace zv {
@@ -17,6 +18,11 @@ public:
     // StreamFailureText). Always called on the UI thread, never from inside an
     // engine call, in the order the output reported the changes.
     virtual void OnStreamStatus(const StreamStatus& status) = 0;
+
+    // A portal capture (Wayland sessions) failed or its stream ended; the
+    // source shows black and asks again the next time it is chosen. On the UI
+    // thread, never from inside an engine call.
+    virtual void OnCaptureProblem(CaptureKind kind, CaptureProblem problem) = 0;
 };
 
 }  // namespace zv

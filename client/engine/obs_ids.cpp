@@ -20,9 +20,22 @@ constexpr std::array<SourceKind, 9> kKinds{{
     {"ffmpeg_aac", "ffmpeg_aac", "", "", false},
 }};
 
+// On Wayland the X11 captures would see only XWayland clients: the screen and
+// windows come through the desktop portal (client/engine/screencast/).
+constexpr std::array<SourceKind, 2> kWaylandKinds{{
+    {"window_capture", "zv_portal_window", "window", "window", false},
+    {"monitor_capture", "zv_portal_monitor", "monitor", "monitor", false},
+}};
+
 }  // namespace
 
-const SourceKind* FindSourceKind(std::string_view designId) {
+const SourceKind* FindSourceKind(std::string_view designId, DesktopSession session) {
+    if (session == DesktopSession::kWayland) {
+        for (const SourceKind& kind : kWaylandKinds) {
+            if (kind.designId == designId)
+                return &kind;
+        }
+    }
     for (const SourceKind& kind : kKinds) {
         if (kind.designId == designId)
             return &kind;
@@ -30,16 +43,29 @@ const SourceKind* FindSourceKind(std::string_view designId) {
     return nullptr;
 }
 
-std::string_view PlatformSourceId(std::string_view designId) {
-    const SourceKind* kind = FindSourceKind(designId);
+const SourceKind* FindSourceKind(std::string_view designId) {
+    return FindSourceKind(designId, CurrentDesktopSession());
+}
+
+std::string_view PlatformSourceId(std::string_view designId, DesktopSession session) {
+    const SourceKind* kind = FindSourceKind(designId, session);
     return kind ? kind->platformId : designId;
 }
 
-std::string_view PlatformSettingsKey(std::string_view designId, std::string_view designKey) {
-    const SourceKind* kind = FindSourceKind(designId);
+std::string_view PlatformSourceId(std::string_view designId) {
+    return PlatformSourceId(designId, CurrentDesktopSession());
+}
+
+std::string_view PlatformSettingsKey(std::string_view designId, std::string_view designKey,
+                                     DesktopSession session) {
+    const SourceKind* kind = FindSourceKind(designId, session);
     if (kind && !kind->designKey.empty() && kind->designKey == designKey)
         return kind->platformKey;
     return designKey;
+}
+
+std::string_view PlatformSettingsKey(std::string_view designId, std::string_view designKey) {
+    return PlatformSettingsKey(designId, designKey, CurrentDesktopSession());
 }
 
 }  // namespace zv

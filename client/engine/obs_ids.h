@@ -4,6 +4,8 @@
 // that provide the same function on this platform.
 #include <string_view>
 
+#include "platform/desktop_session.h"
+
 namespace zv {
 
 struct SourceKind {
@@ -18,15 +20,21 @@ struct SourceKind {
     bool takesCompatibility;
 };
 
-// Looks up a designed source id; null for an id the table does not know.
+// Looks up a designed source id for a desktop session (on Wayland the screen
+// and window captures are the portal's); null for an id the table does not
+// know. Without a session: this process's.
+const SourceKind* FindSourceKind(std::string_view designId, DesktopSession session);
 const SourceKind* FindSourceKind(std::string_view designId);
 
 // The platform id for a designed id (unknown ids pass through unchanged, so
 // kinds that keep their id everywhere need no entry of their own).
+std::string_view PlatformSourceId(std::string_view designId, DesktopSession session);
 std::string_view PlatformSourceId(std::string_view designId);
 
 // The platform settings key for a designed key of the given designed source id
 // (unknown pairs pass through unchanged).
+std::string_view PlatformSettingsKey(std::string_view designId, std::string_view designKey,
+                                     DesktopSession session);
 std::string_view PlatformSettingsKey(std::string_view designId, std::string_view designKey);
 
 }  // namespace zv

@@ -13,6 +13,7 @@
 #include "platform/trace.h"
 #include "platform/x_display.h"
 #include "rtmp_custom_service.h"
+#include "screencast/screencast_source.h"
 
 #ifndef ZV_OBS_PLUGIN_DIR
 #error "ZV_OBS_PLUGIN_DIR must name the folder of libobs's plug-in binaries"
@@ -26,7 +27,8 @@ namespace {
 
 // The plug-ins providing the sources, encoders, output and service the engine
 // creates (see obs_ids.h); nothing else is loaded.
-// The RTMP service is registered by the engine itself (rtmp_custom_service.h).
+// The RTMP service and the portal captures of Wayland sessions are registered
+// by the engine itself (rtmp_custom_service.h, screencast/).
 constexpr std::array<const char*, 7> kModules{
     "image-source", "linux-capture", "linux-pulseaudio", "linux-v4l2",
     "obs-ffmpeg",   "obs-outputs",   "obs-x264",
@@ -80,6 +82,7 @@ ObsRuntime::ObsRuntime() {
         ++loadedModules_;
     }
     RegisterRtmpCustomService();
+    screencast::RegisterScreencastSources();
     obs_post_load_modules();
 }
 

@@ -8,6 +8,7 @@
 #include "levels.h"
 #include "obs_ids.h"
 #include "platform/trace.h"
+#include "screencast/screencast_source.h"
 
 namespace zv {
 namespace {
@@ -204,6 +205,8 @@ void AVCore::ShowWindowCapture() {
     SetVisible(appDesktop_, false);
     SetVisible(compoundDesktop_, false);
     ShowScene(appScene_);
+    // A portal capture asks again after a failure once it is chosen again.
+    screencast::ChooseScreencast(window_, false);
 }
 
 void AVCore::ShowDesktopCapture() {
@@ -212,6 +215,7 @@ void AVCore::ShowDesktopCapture() {
     SetVisible(appDesktop_, true);
     SetVisible(compoundDesktop_, true);
     ShowScene(appScene_);
+    screencast::ChooseScreencast(desktop_, false);
 }
 
 void AVCore::ShowCompoundScene() {

@@ -1,6 +1,7 @@
 // The client's entry point: find the package and the updater beside the
 // executable, run the application, then start the updater whatever the
 // outcome, so that it can replace the client once it no longer runs.
+#include <stdlib.h>
 #include <unistd.h>
 
 #include "app.h"
@@ -12,6 +13,8 @@
 int main(int argc, char** argv) {
     (void)argc;
     (void)argv;
+    // Toolkit, single-instance marker and inspector are X11-only: Wayland desktops get XWayland.
+    setenv("GDK_BACKEND", "x11", 1);
     // The web engine starts its helper processes from executables of its own;
     // this program is never run again as one of them.
     ZV_TRACE(">>>>>>>>>>  main, pid=%d", static_cast<int>(getpid()));

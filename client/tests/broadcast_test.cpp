@@ -602,6 +602,43 @@ TEST(Broadcast, CloseInEveryPhaseAsksOnlyWhileTheLiveSwitchIsOn) {
     }
 }
 
+// A portal capture's problem only says so: in every phase the line shows the
+// problem's text and the stream, the recording and the switches go on; the
+// stream's next change replaces the line.
+TEST(Broadcast, ACaptureProblemIsShownInEveryPhaseAndChangesNothingElse) {
+    const struct {
+        CaptureKind kind;
+        CaptureProblem problem;
+        const char* key;
+    } rows[] = {
+        {CaptureKind::kDesktop, CaptureProblem::kPortalMissing, "s.capture.desktop.missing"},
+        {CaptureKind::kWindow, CaptureProblem::kRefused, "s.capture.window.refused"},
+        {CaptureKind::kWindow, CaptureProblem::kStreamEnded, "s.capture.window.ended"},
+    };
+    for (const Phase phase : {Phase::kIdle, Phase::kAwaitingAddress, Phase::kStarting, Phase::kLive,
+                              Phase::kReconnecting}) {
+        State from = Make(phase, Target::kRecordOnly, Record::kOn);
+        from.locked = true;
+        from.lockEnd = t0 + 100ms;
+        for (const auto& row : rows) {
+            SCOPED_TRACE(std::string(PhaseName(phase)) + " " + row.key);
+            const Step step = Next(from, Event::Capture(row.kind, row.problem), t0);
+            ASSERT_EQ(Calls(step.effects), std::vector<K>{K::kShowStatus});
+            EXPECT_EQ(step.effects[0].key, row.key);
+            EXPECT_EQ(step.state.phase, phase);
+            EXPECT_EQ(step.state.record, Record::kOn);
+            EXPECT_EQ(LooksOf(step.state), LooksOf(from));
+            const Step next =
+                Next(step.state, Event::Stream({StreamState::Reconnecting, 0, 4}), t0);
+            EXPECT_EQ(Find(next.effects, K::kShowStatus) != nullptr, IsStreaming(phase));
+        }
+    }
+    State closed = Make(Phase::kLive);
+    closed.closed = true;
+    EXPECT_TRUE(Next(closed, Event::Capture(CaptureKind::kDesktop, CaptureProblem::kRefused), t0)
+                    .effects.empty());
+}
+
 // Whatever happens in whatever order: boxes and calls out of the window come
 // last, the looks shown are the state's, one switch at most is on, and a
 // stream is started only from an awaited address.
@@ -629,6 +666,7 @@ TEST(Broadcast, RandomEventSequencesKeepTheInvariants) {
         Event::Tick(),
         Event::Close(),
         Event::CloseAnswer(false),
+        Event::Capture(CaptureKind::kWindow, CaptureProblem::kCancelled),
     };
     auto isTail = [](K k) {
         return k == K::kNotice || k == K::kAskExit || k == K::kClose || k == K::kStartStream;

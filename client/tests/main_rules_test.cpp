@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "main_rules.h"
 
@@ -50,6 +52,21 @@ TEST(MainRules, LabelsAndSentinels) {
     EXPECT_FALSE(IsDefaultMicrophone("default2"));
     EXPECT_FALSE(IsDefaultMicrophone("defaul"));
     EXPECT_FALSE(IsDefaultMicrophone(""));
+}
+
+TEST(MainRules, WindowMenuListsTheEnginesWindowsOnlyOnX11) {
+    using zv::DesktopSession;
+    const std::string desktop = SentinelEntry(u"整个桌面");
+    const std::string chooser = SentinelEntry(u"选择窗口…");
+    const std::vector<std::string> two = {"77\r\nvim\r\nxterm", "78\r\nmake\r\nxterm"};
+    using Entries = std::vector<std::string>;
+    EXPECT_EQ(WindowMenuEntries(DesktopSession::kX11, desktop, chooser, two),
+              (Entries{desktop, two[0], two[1]}));
+    EXPECT_EQ(WindowMenuEntries(DesktopSession::kX11, desktop, chooser, {}), Entries{desktop});
+    EXPECT_EQ(WindowMenuEntries(DesktopSession::kWayland, desktop, chooser, two),
+              (Entries{desktop, chooser}));
+    EXPECT_EQ(WindowMenuEntries(DesktopSession::kWayland, desktop, chooser, {}),
+              (Entries{desktop, chooser}));
 }
 
 TEST(MainRules, MessagePlaceholderTakesAnyTextOnce) {

@@ -202,6 +202,12 @@ struct Builder {
         tail.push_back(Close(true));
     }
 
+    // The source shows black and the stream goes on: only the line says so,
+    // until the stream's next change replaces it.
+    void Capture(CaptureKind kind, CaptureProblem problem) {
+        fx.push_back(Status({std::string(CaptureProblemKey(kind, problem)), 0}));
+    }
+
     void CloseAsked(bool confirmed) {
         if (!confirmed) {
             return;  // Cancel: the window stays and the stream goes on
@@ -264,6 +270,14 @@ Event Event::CloseAnswer(bool confirmed) {
     Event e;
     e.kind = Kind::kCloseAnswer;
     e.confirmed = confirmed;
+    return e;
+}
+
+Event Event::Capture(CaptureKind kind, CaptureProblem problem) {
+    Event e;
+    e.kind = Kind::kCapture;
+    e.capture = kind;
+    e.problem = problem;
     return e;
 }
 
@@ -347,6 +361,9 @@ Step Next(const State& state, const Event& event, TimePoint now) {
             break;
         case Event::Kind::kCloseAnswer:
             b.CloseAsked(event.confirmed);
+            break;
+        case Event::Kind::kCapture:
+            b.Capture(event.capture, event.problem);
             break;
     }
     step.effects = std::move(b.fx);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "capture_problem.h"
 #include "room_result.h"
 #include "stream_state.h"
 
@@ -62,6 +63,7 @@ struct Event {
         kKickOut,        // text: the page's message
         kClose,          // the user closes the window
         kCloseAnswer,    // confirmed: the answer to kAskExit
+        kCapture,        // capture, problem: a portal capture went wrong
     };
     Kind kind = Kind::kTick;
     Switch which = Switch::kOnline;
@@ -72,6 +74,8 @@ struct Event {
     StreamStatus stream;
     std::u16string text;
     bool confirmed = false;
+    CaptureKind capture = CaptureKind::kDesktop;
+    CaptureProblem problem = CaptureProblem::kStreamEnded;
 
     static Event Clicked(Switch which, bool checked);
     static Event Room(const RoomResult& result);  // address or record reply by its action
@@ -83,6 +87,7 @@ struct Event {
     static Event KickOut(std::u16string message);
     static Event Close();
     static Event CloseAnswer(bool confirmed);
+    static Event Capture(CaptureKind kind, CaptureProblem problem);
 };
 
 // Check marks, shown parts and enabling of the three switches.

@@ -15,6 +15,18 @@ std::string SentinelEntry(std::u16string_view label) {
     return Utf16ToUtf8(label) + kSentinelSuffix;
 }
 
+std::vector<std::string> WindowMenuEntries(DesktopSession session, const std::string& desktopEntry,
+                                           const std::string& portalEntry,
+                                           const std::vector<std::string>& engineWindows) {
+    std::vector<std::string> entries{desktopEntry};
+    if (session == DesktopSession::kWayland) {
+        entries.push_back(portalEntry);
+    } else {
+        entries.insert(entries.end(), engineWindows.begin(), engineWindows.end());
+    }
+    return entries;
+}
+
 std::string RecordAddress(std::string_view pushAddress) {
     constexpr std::string_view kLive = "/live/";
     const size_t at = pushAddress.find(kLive);

@@ -4,13 +4,23 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/desktop_session.h"
 
 namespace zv::mainwin {
 
-// The whole-desktop and camera-off entries put in front of the engine's
-// window and camera lists: their label (from the package), a ':' and a
-// suffix no real entry carries.
+// The menus' own entries beside the engine's windows and cameras (the whole
+// desktop, the window chooser, camera off): their label (from the package),
+// a ':' and a suffix no real entry carries.
 std::string SentinelEntry(std::u16string_view label);
+
+// The window menu's entries: the whole desktop first, then on X11 the
+// engine's windows; on Wayland windows cannot be listed, so one entry (the
+// portal sentinel) lets the desktop's own chooser pick one.
+std::vector<std::string> WindowMenuEntries(DesktopSession session, const std::string& desktopEntry,
+                                           const std::string& portalEntry,
+                                           const std::vector<std::string>& engineWindows);
 
 // The record address of a push address: the first "/live/" becomes
 // "/record/"; empty when there is none.

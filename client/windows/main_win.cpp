@@ -219,6 +219,12 @@ void MainWin::OnStreamStatus(const zv::StreamStatus& status) {
     Dispatch(bc::Event::Stream(status));
 }
 
+void MainWin::OnCaptureProblem(zv::CaptureKind kind, zv::CaptureProblem problem) {
+    ZV_TRACE("MainWin::OnCaptureProblem: %s",
+             std::string(zv::CaptureProblemKey(kind, problem)).c_str());
+    Dispatch(bc::Event::Capture(kind, problem));
+}
+
 void MainWin::OnWebapiEvent(const zv::RoomResult& result) {
     ZV_TRACE("MainWin::OnWebapiEvent: action=%s, ok=%d, msg=%s", zv::RoomActionName(result.action),
              result.ok() ? 1 : 0, result.text.c_str());

@@ -38,6 +38,7 @@ public:
     // The engine.
     void OnAudioLevel(float level) override;
     void OnStreamStatus(const zv::StreamStatus& status) override;
+    void OnCaptureProblem(zv::CaptureKind kind, zv::CaptureProblem problem) override;
 
     // The chat page.
     void OnJsUpdateRoster(int32_t count) override;

@@ -5,6 +5,7 @@
 #include "main_rules.h"
 #include "main_win.h"
 #include "native_ui.h"
+#include "platform/desktop_session.h"
 #include "platform/trace.h"
 #include "platform/ui_queue.h"
 #include "platform/utf.h"
@@ -157,11 +158,15 @@ std::string MainWin::DesktopEntry() {
 
 void MainWin::WindowMenu() {
     const std::string desktop = DesktopEntry();
-    std::vector<std::string> entries{desktop};
+    const zv::DesktopSession session = zv::CurrentDesktopSession();
+    std::vector<std::string> windows;
     zv::MediaEngine* engine = Engine();
-    if (engine) {
-        engine->ListWindows(entries);
+    // On Wayland the engine cannot see other programs' windows: not asked.
+    if (engine && session == zv::DesktopSession::kX11) {
+        engine->ListWindows(windows);
     }
+    const std::vector<std::string> entries = zv::mainwin::WindowMenuEntries(
+        session, desktop, zv::mainwin::SentinelEntry(Text("s.entry.window.portal")), windows);
     // No choice yet is the whole desktop.
     const int chosen =
         ChooseEntry(NativeWindow(), entries, captureWindow_.empty() ? desktop : captureWindow_);
@@ -173,6 +178,8 @@ void MainWin::WindowMenu() {
         engine->ShowDesktopCapture();
         engine->SetCaptureMonitor(0);
     } else {
+        // Also the chooser entry, each time it is chosen: the engine's portal
+        // source opens the desktop's chooser for any window value.
         engine->ShowWindowCapture();
         engine->SetCaptureWindow(captureWindow_.c_str());
     }

@@ -43,6 +43,11 @@ PLACEHOLDERS = {"s.kickout": "{message}", "s.room.refused": "{message}",
                 "s.stream.reconnecting": "%d", "s.health": "{rate}"}
 # What the push-address check says is wrong.
 TEXTS += ["s.stream.error.address." + k for k in ("scheme", "host", "port", "app", "key")]
+# What the status line says of a desktop capture through the portal, and the
+# window menu's entry that opens the desktop's window chooser.
+TEXTS += ["s.capture.%s.%s" % (kind, problem) for kind in ("desktop", "window")
+          for problem in ("missing", "cancelled", "refused", "revoked", "ended")]
+TEXTS += ["s.entry.window.portal"]
 # (window, control, attribute, least frames)
 FRAMES = [("w.login", "l.loading", "image", 8),
           ("w.main", "slider.mic", "image-scroll", 22),

@@ -81,6 +81,9 @@ rtmp {
     server {
         listen 127.0.0.1:$port;
         chunk_size 4096;
+        # The RTMP access log defaults to a root-only system file, which an
+        # ingest run by an unprivileged user (the Wayland rig) cannot open.
+        access_log off;
         application live {
             live on;
             record all;

@@ -87,6 +87,10 @@ public:
         std::printf("\n");
         state = status.state;
     }
+    void OnCaptureProblem(zv::CaptureKind kind, zv::CaptureProblem problem) override {
+        std::printf("session: capture %s\n",
+                    std::string(zv::CaptureProblemKey(kind, problem)).c_str());
+    }
 
     struct Logo {
         std::string path;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "av_core.h"
@@ -31,6 +32,9 @@ public:
         statuses.push_back(status);
         times.push_back(std::chrono::steady_clock::now());
     }
+    void OnCaptureProblem(zv::CaptureKind kind, zv::CaptureProblem problem) override {
+        captureProblems.emplace_back(kind, problem);
+    }
     bool Saw(zv::StreamState state) const;
     // Index of the first report of `state` at or after `from`; -1 if none.
     int Find(zv::StreamState state, size_t from = 0) const;
@@ -39,6 +43,7 @@ public:
     std::vector<float> levels;
     std::vector<zv::StreamStatus> statuses;
     std::vector<std::chrono::steady_clock::time_point> times;
+    std::vector<std::pair<zv::CaptureKind, zv::CaptureProblem>> captureProblems;
 };
 
 }  // namespace zvtest

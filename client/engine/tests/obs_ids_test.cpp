@@ -22,7 +22,45 @@ TEST(SourceIds, DescribedIdsMapToThisPlatformsPlugins) {
         {"ffmpeg_aac", "ffmpeg_aac"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PlatformSourceId(c.design), c.platform) << c.design;
+        EXPECT_EQ(PlatformSourceId(c.design, DesktopSession::kX11), c.platform) << c.design;
+}
+
+TEST(SourceIds, WaylandCapturesTheScreenAndWindowsThroughThePortal) {
+    constexpr auto kWayland = DesktopSession::kWayland;
+    EXPECT_EQ(PlatformSourceId("monitor_capture", kWayland), "zv_portal_monitor");
+    EXPECT_EQ(PlatformSourceId("window_capture", kWayland), "zv_portal_window");
+    EXPECT_EQ(PlatformSettingsKey("window_capture", "window", kWayland), "window");
+    EXPECT_EQ(PlatformSettingsKey("monitor_capture", "monitor", kWayland), "monitor");
+    // Everything else is the same plug-in on both sessions.
+    for (const char* id : {"dshow_input", "wasapi_output_capture", "wasapi_input_capture",
+                           "ffmpeg_source", "image_source"}) {
+        EXPECT_EQ(PlatformSourceId(id, kWayland), PlatformSourceId(id, DesktopSession::kX11))
+            << id;
+    }
+    EXPECT_EQ(PlatformSettingsKey("dshow_input", "video_device_id", kWayland), "device_id");
+}
+
+TEST(DesktopSessions, WaylandWhenEitherHintSaysSo) {
+    struct Case {
+        const char* waylandDisplay;
+        const char* sessionType;
+        DesktopSession expected;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, DesktopSession::kX11},
+        {"", "", DesktopSession::kX11},
+        {"", "x11", DesktopSession::kX11},
+        {"wayland-0", nullptr, DesktopSession::kWayland},
+        {"wayland-1", "x11", DesktopSession::kWayland},
+        {nullptr, "wayland", DesktopSession::kWayland},
+        {"", "Wayland", DesktopSession::kWayland},
+        {nullptr, "tty", DesktopSession::kX11},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DesktopSessionFromEnv(c.waylandDisplay, c.sessionType), c.expected)
+            << (c.waylandDisplay ? c.waylandDisplay : "(null)") << " / "
+            << (c.sessionType ? c.sessionType : "(null)");
+    }
 }
 
 TEST(SourceIds, UnknownIdsPassThrough) {
@@ -32,9 +70,10 @@ TEST(SourceIds, UnknownIdsPassThrough) {
 }
 
 TEST(SettingsKeys, DeviceKeysMapPerSourceKind) {
-    EXPECT_EQ(PlatformSettingsKey("dshow_input", "video_device_id"), "device_id");
-    EXPECT_EQ(PlatformSettingsKey("window_capture", "window"), "capture_window");
-    EXPECT_EQ(PlatformSettingsKey("monitor_capture", "monitor"), "screen");
+    constexpr auto kX11 = DesktopSession::kX11;
+    EXPECT_EQ(PlatformSettingsKey("dshow_input", "video_device_id", kX11), "device_id");
+    EXPECT_EQ(PlatformSettingsKey("window_capture", "window", kX11), "capture_window");
+    EXPECT_EQ(PlatformSettingsKey("monitor_capture", "monitor", kX11), "screen");
     EXPECT_EQ(PlatformSettingsKey("wasapi_input_capture", "device_id"), "device_id");
     // A key is only mapped for the kind it belongs to.
     EXPECT_EQ(PlatformSettingsKey("image_source", "window"), "window");
@@ -43,9 +82,11 @@ TEST(SettingsKeys, DeviceKeysMapPerSourceKind) {
 }
 
 TEST(SettingsKeys, DesktopCaptureHereHasNoCompatibilityMode) {
-    const SourceKind* desktop = FindSourceKind("monitor_capture");
-    ASSERT_NE(desktop, nullptr);
-    EXPECT_FALSE(desktop->takesCompatibility);
+    for (const DesktopSession session : {DesktopSession::kX11, DesktopSession::kWayland}) {
+        const SourceKind* desktop = FindSourceKind("monitor_capture", session);
+        ASSERT_NE(desktop, nullptr);
+        EXPECT_FALSE(desktop->takesCompatibility);
+    }
 }
 
 }  // namespace

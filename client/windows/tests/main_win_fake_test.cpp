@@ -354,6 +354,48 @@ TEST_F(MainWinFake, SourcesMenusSoundAndLevelReachTheEngine) {
     }
 }
 
+TEST_F(MainWinFake, ACaptureProblemIsSaidInTheStatusLineWhileTheStreamGoesOn) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Do("capture window refused");
+    EXPECT_TRUE(WaitText("l.status", PackageText("s.capture.window.refused")));
+    ASSERT_NO_FATAL_FAILURE(GoLive());
+    Do("capture desktop ended");
+    EXPECT_TRUE(WaitText("l.status", PackageText("s.capture.desktop.ended")));
+    EXPECT_EQ(CallsSinceMark(), std::vector<std::string>{}) << Shown();
+    EXPECT_TRUE(Checked("c.online"));
+    EXPECT_TRUE(host_->messageBoxes().empty());
+    // The stream's next change says the stream's state again.
+    Do("stream reconnecting 3");
+    EXPECT_TRUE(WaitText("l.status", "与推流服务器的连接中断，3 秒后重新连接..."));
+}
+
+// Windows cannot be listed there: the menu offers the desktop's own chooser,
+// which the engine opens each time the entry is chosen.
+TEST_F(MainWinFake, OnWaylandTheWindowMenuOffersTheDesktopsChooser) {
+    ASSERT_NO_FATAL_FAILURE(Start({{"WAYLAND_DISPLAY", "wayland-test"}}));
+    const std::string chooser = PackageText("s.entry.window.portal");
+    Mark();
+    Click("btn.push.app");  // enables the menu's button
+    ASSERT_TRUE(WaitCalls({"engine: ShowDesktopCapture"})) << Shown();
+    for (int round = 0; round < 2; ++round) {
+        Click("btn.setup.app");
+        const Json::Value menu = Menu();
+        ASSERT_EQ(menu["items"].size(), 2u) << menu.toStyledString();
+        EXPECT_EQ(menu["items"][0]["text"].asString(), PackageText("s.entry.desktop"));
+        EXPECT_EQ(menu["items"][1]["text"].asString(), chooser);
+        EXPECT_EQ(menu["items"][1]["checked"].asBool(), round == 1);
+        Mark();
+        Choose(menu["items"][1]);
+        ASSERT_TRUE(zvtest::WaitFor([&] { return CallsSinceMark().size() == 2; })) << Shown();
+        EXPECT_EQ(CallsSinceMark()[0], "engine: ShowWindowCapture");
+        EXPECT_EQ(CallsSinceMark()[1].rfind("engine: SetCaptureWindow " + chooser + ":", 0), 0u)
+            << Shown();
+    }
+    Mark();
+    Click("btn.push.app");
+    EXPECT_TRUE(WaitCalls({"engine: ShowWindowCapture"})) << Shown();
+}
+
 TEST_F(MainWinFake, LiveWithRecordingThenOffThroughTheSwitches) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(GoLive());

@@ -10,14 +10,18 @@
 //   start ok|refuse      the answer of later StartStreaming calls
 //   level <0..1>         the mixed level the window reads
 //   kickout <text>       roster <count>
+//   capture desktop|window missing|cancelled|refused|revoked|ended
+//                        a portal capture's problem, as the engine reports it
 //
 // Usage: zv_main_win_host <package> ; $ZV_HOST_ALLOW_RECORD=0 signs in an
-// account that may not record, $ZV_HOST_ENGINE_FAILS=1 makes Reset fail.
+// account that may not record, $ZV_HOST_ENGINE_FAILS=1 makes Reset fail; a
+// $WAYLAND_DISPLAY makes it a Wayland session's window (still on X11).
 #include <glib.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -256,6 +260,19 @@ private:
             main_.OnJsKickout(message.c_str());
         } else if (verb == "roster") {
             main_.OnJsUpdateRoster(std::atoi(what.c_str()));
+        } else if (verb == "capture") {
+            static const std::map<std::string, zv::CaptureProblem> kProblems = {
+                {"missing", zv::CaptureProblem::kPortalMissing},
+                {"cancelled", zv::CaptureProblem::kCancelled},
+                {"refused", zv::CaptureProblem::kRefused},
+                {"revoked", zv::CaptureProblem::kTokenRevoked},
+                {"ended", zv::CaptureProblem::kStreamEnded}};
+            const auto problem = kProblems.find(rest);
+            if (problem != kProblems.end()) {
+                main_.OnCaptureProblem(
+                    what == "window" ? zv::CaptureKind::kWindow : zv::CaptureKind::kDesktop,
+                    problem->second);
+            }
         }
         Say("host: did " + line);
     }
@@ -277,6 +294,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <package>\n", argv[0]);
         return 2;
     }
+    setenv("GDK_BACKEND", "x11", 1);  // as the client does
     Host host;
     return host.Run(argv[1], "zh_CN");
 }
