@@ -15,6 +15,8 @@ std::string_view CaptureProblemKey(CaptureKind kind, CaptureProblem problem) {
             return desktop ? "s.capture.desktop.revoked" : "s.capture.window.revoked";
         case CaptureProblem::kStreamEnded:
             return desktop ? "s.capture.desktop.ended" : "s.capture.window.ended";
+        case CaptureProblem::kNoAnswer:
+            return desktop ? "s.capture.desktop.noanswer" : "s.capture.window.noanswer";
     }
     return desktop ? "s.capture.desktop.refused" : "s.capture.window.refused";
 }

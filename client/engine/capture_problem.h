@@ -13,6 +13,7 @@ enum class CaptureProblem {
     kRefused,        // the portal could not share (e.g. no window sharing here)
     kTokenRevoked,   // the saved permission no longer holds; asked afresh next time
     kStreamEnded,    // the picture stream ended (compositor or PipeWire restarted)
+    kNoAnswer,       // the portal did not answer a request in time
 };
 
 // The text resource key of the package for a problem with a capture kind:

@@ -46,7 +46,7 @@ TEXTS += ["s.stream.error.address." + k for k in ("scheme", "host", "port", "app
 # What the status line says of a desktop capture through the portal, and the
 # window menu's entry that opens the desktop's window chooser.
 TEXTS += ["s.capture.%s.%s" % (kind, problem) for kind in ("desktop", "window")
-          for problem in ("missing", "cancelled", "refused", "revoked", "ended")]
+          for problem in ("missing", "cancelled", "refused", "revoked", "ended", "noanswer")]
 TEXTS += ["s.entry.window.portal"]
 # (window, control, attribute, least frames)
 FRAMES = [("w.login", "l.loading", "image", 8),

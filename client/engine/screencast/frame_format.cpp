@@ -6,8 +6,8 @@
 namespace zv::screencast {
 namespace {
 
-constexpr std::array<spa_video_format, 4> kOffered{
-    SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA};
+constexpr std::array<spa_video_format, 4> kOffered{SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRA,
+                                                   SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA};
 
 }  // namespace
 

@@ -110,10 +110,10 @@ struct PipewireStream::Impl {
         params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
             &b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_dataType,
             SPA_POD_Int((1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd))));
-        params[1] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
-            &b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
-            SPA_POD_Id(SPA_META_Header), SPA_PARAM_META_size,
-            SPA_POD_Int(sizeof(spa_meta_header))));
+        params[1] = static_cast<const spa_pod*>(
+            spa_pod_builder_add_object(&b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta,
+                                       SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Header),
+                                       SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_header))));
         pw_stream_update_params(self->stream, params, 2);
     }
 
@@ -140,8 +140,8 @@ struct PipewireStream::Impl {
             return;
         const uint32_t width = info.size.width;
         const uint32_t height = info.size.height;
-        const uint32_t stride = d.chunk->stride > 0 ? static_cast<uint32_t>(d.chunk->stride)
-                                                    : width * 4;
+        const uint32_t stride =
+            d.chunk->stride > 0 ? static_cast<uint32_t>(d.chunk->stride) : width * 4;
         // A chunk that cannot hold the picture it claims is dropped, never read
         // past its end.
         const uint64_t needed = uint64_t{stride} * (height ? height - 1 : 0) + uint64_t{width} * 4;
@@ -157,8 +157,8 @@ struct PipewireStream::Impl {
                 pts = static_cast<uint64_t>(header->pts);
         }
         const uint8_t* pixels = static_cast<const uint8_t*>(d.data) + d.chunk->offset;
-        VideoFrame frame{pixels, stride, width, height, *format,
-                         FrameTimestamp(pts, MonotonicNs())};
+        VideoFrame frame{pixels, stride,  width,
+                         height, *format, FrameTimestamp(pts, MonotonicNs())};
         if (format->fillAlpha) {
             opaque.resize(size_t{width} * 4 * height);
             CopyOpaque(pixels, stride, opaque.data(), size_t{width} * 4, width, height);
@@ -244,10 +244,10 @@ std::unique_ptr<PipewireStream> PipewireStream::Connect(int fd, uint32_t nodeId,
     bool ok = impl->core != nullptr;
     if (ok) {
         pw_core_add_listener(impl->core, &impl->coreListener, &kCoreEvents, impl.get());
-        impl->stream = pw_stream_new(
-            impl->core, "Zelvio capture",
-            pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
-                              PW_KEY_MEDIA_ROLE, "Screen", nullptr));
+        impl->stream =
+            pw_stream_new(impl->core, "Zelvio capture",
+                          pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
+                                            "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
         ok = impl->stream != nullptr;
     }
     if (ok) {

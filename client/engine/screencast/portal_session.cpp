@@ -18,6 +18,11 @@ constexpr const char* kScreenCast = "org.freedesktop.portal.ScreenCast";
 // A portal that is not there is told by the bus at once; one that does not
 // answer its method calls (not its dialogs) in this time counts as missing.
 constexpr int kCallTimeoutMs = 10000;
+// How long a request's answer may take: creating a session needs nobody; the
+// other two may wait on the user's answer to the portal's dialog. A portal
+// whose backend lost PipeWire never answers at all.
+constexpr guint kSessionAnswerSeconds = 20;
+constexpr guint kDialogAnswerSeconds = 120;
 
 std::atomic<unsigned> gTokenCounter{0};
 
@@ -35,6 +40,7 @@ struct PortalSession::Impl : std::enable_shared_from_this<PortalSession::Impl> {
     std::string restoreToken;
     bool usedToken = false;
     guint responseSubscription = 0;
+    GSource* answerTimeout = nullptr;
     uint32_t cursorMode = 0;
     uint32_t version = 0;
     std::function<void(PortalAnswer)> done;
@@ -79,6 +85,11 @@ struct PortalSession::Impl : std::enable_shared_from_this<PortalSession::Impl> {
         if (responseSubscription && connection)
             g_dbus_connection_signal_unsubscribe(connection, responseSubscription);
         responseSubscription = 0;
+        if (answerTimeout) {
+            g_source_destroy(answerTimeout);
+            g_source_unref(answerTimeout);
+            answerTimeout = nullptr;
+        }
     }
 
     void CloseSession() {
@@ -167,24 +178,31 @@ struct PortalSession::Impl : std::enable_shared_from_this<PortalSession::Impl> {
     static GVariant* Finished(const std::shared_ptr<Impl>& self, GObject* source,
                               GAsyncResult* result, const char* what) {
         GError* error = nullptr;
-        GVariant* reply =
-            g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+        GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
         if (reply)
             return reply;
         const bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+        // The portal refuses a saved permission it no longer knows (or cannot
+        // read) by failing the call itself rather than answering it.
+        const bool portalRefused =
+            g_dbus_error_is_remote_error(error) &&
+            !g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) &&
+            !g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER);
         ZV_TRACE("screencast: %s failed: %s", what, error ? error->message : "");
         g_clear_error(&error);
-        if (self && !cancelled)
-            self->Fail(CaptureProblem::kPortalMissing, what);
+        if (self && !cancelled) {
+            self->Fail(portalRefused && self->usedToken ? CaptureProblem::kTokenRevoked
+                                                        : CaptureProblem::kPortalMissing,
+                       what);
+        }
         return nullptr;
     }
 
     void QueryFeatures() {
-        g_dbus_connection_call(connection, kPortalName, kPortalPath,
-                               "org.freedesktop.DBus.Properties", "GetAll",
-                               g_variant_new("(s)", kScreenCast), G_VARIANT_TYPE("(a{sv})"),
-                               G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, cancellable,
-                               &Impl::OnFeatures, NewWeak());
+        g_dbus_connection_call(
+            connection, kPortalName, kPortalPath, "org.freedesktop.DBus.Properties", "GetAll",
+            g_variant_new("(s)", kScreenCast), G_VARIANT_TYPE("(a{sv})"), G_DBUS_CALL_FLAGS_NONE,
+            kCallTimeoutMs, cancellable, &Impl::OnFeatures, NewWeak());
     }
 
     static void OnFeatures(GObject* source, GAsyncResult* result, gpointer data) {
@@ -216,13 +234,24 @@ struct PortalSession::Impl : std::enable_shared_from_this<PortalSession::Impl> {
 
     // Subscribes to the Response of the request with `token`, before the call
     // that makes it, so that a quick answer is not missed.
-    void ExpectResponse(const std::string& token, GDBusSignalCallback callback) {
+    void ExpectResponse(const std::string& token, GDBusSignalCallback callback, guint seconds) {
         Unsubscribe();
+        answerTimeout = g_timeout_source_new_seconds(seconds);
+        g_source_set_callback(
+            answerTimeout,
+            [](gpointer data) -> gboolean {
+                if (auto self = static_cast<Weak*>(data)->lock())
+                    self->Fail(CaptureProblem::kNoAnswer, "no answer from the portal");
+                return G_SOURCE_REMOVE;
+            },
+            NewWeak(), [](gpointer data) { delete static_cast<Weak*>(data); });
+        g_source_attach(answerTimeout, g_main_context_get_thread_default());
         const char* unique = g_dbus_connection_get_unique_name(connection);
         const std::string path = RequestPath(unique ? unique : "", token);
         responseSubscription = g_dbus_connection_signal_subscribe(
             connection, kPortalName, "org.freedesktop.portal.Request", "Response", path.c_str(),
-            nullptr, G_DBUS_SIGNAL_FLAGS_NONE, callback, NewWeak(), [](gpointer data) { delete static_cast<Weak*>(data); });
+            nullptr, G_DBUS_SIGNAL_FLAGS_NONE, callback, NewWeak(),
+            [](gpointer data) { delete static_cast<Weak*>(data); });
     }
 
     // The Response's code and results; false (handled) when it is not a
@@ -247,10 +276,11 @@ struct PortalSession::Impl : std::enable_shared_from_this<PortalSession::Impl> {
 
     void CreateSession() {
         const std::string token = NewToken();
-        ExpectResponse(token, &Impl::OnSessionCreated);
+        ExpectResponse(token, &Impl::OnSessionCreated, kSessionAnswerSeconds);
         GVariantBuilder options;
         g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
-        g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(token.c_str()));
+        g_variant_builder_add(&options, "{sv}", "handle_token",
+                              g_variant_new_string(token.c_str()));
         g_variant_builder_add(&options, "{sv}", "session_handle_token",
                               g_variant_new_string(NewToken().c_str()));
         Call("CreateSession", g_variant_new("(a{sv})", &options), G_VARIANT_TYPE("(o)"),
@@ -284,10 +314,11 @@ struct PortalSession::Impl : std::enable_shared_from_this<PortalSession::Impl> {
 
     void SelectSources() {
         const std::string token = NewToken();
-        ExpectResponse(token, &Impl::OnSourcesSelected);
+        ExpectResponse(token, &Impl::OnSourcesSelected, kDialogAnswerSeconds);
         GVariantBuilder options;
         g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
-        g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(token.c_str()));
+        g_variant_builder_add(&options, "{sv}", "handle_token",
+                              g_variant_new_string(token.c_str()));
         g_variant_builder_add(&options, "{sv}", "types", g_variant_new_uint32(SourceTypeFor(kind)));
         g_variant_builder_add(&options, "{sv}", "multiple", g_variant_new_boolean(FALSE));
         if (cursorMode)
@@ -321,25 +352,27 @@ struct PortalSession::Impl : std::enable_shared_from_this<PortalSession::Impl> {
 
     void StartShare() {
         const std::string token = NewToken();
-        ExpectResponse(token, &Impl::OnStarted);
+        ExpectResponse(token, &Impl::OnStarted, kDialogAnswerSeconds);
         GVariantBuilder options;
         g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
-        g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(token.c_str()));
+        g_variant_builder_add(&options, "{sv}", "handle_token",
+                              g_variant_new_string(token.c_str()));
         Call("Start", g_variant_new("(osa{sv})", sessionHandle.c_str(), "", &options),
              G_VARIANT_TYPE("(o)"), &Impl::OnRequestMade);
     }
 
     PortalGrant grant;
 
-    static void OnStarted(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                          const gchar*, GVariant* parameters, gpointer data) {
+    static void OnStarted(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
+                          GVariant* parameters, gpointer data) {
         auto self = FromSignal(data);
         GVariant* results = nullptr;
         if (!self || !Succeeded(self, parameters, &results, "Start"))
             return;
         self->grant = PortalGrant{};
         bool haveStream = false;
-        if (GVariant* streams = g_variant_lookup_value(results, "streams", G_VARIANT_TYPE("a(ua{sv})"))) {
+        if (GVariant* streams =
+                g_variant_lookup_value(results, "streams", G_VARIANT_TYPE("a(ua{sv})"))) {
             if (g_variant_n_children(streams) > 0) {
                 GVariant* props = nullptr;
                 g_variant_get_child(streams, 0, "(u@a{sv})", &self->grant.nodeId, &props);
@@ -363,17 +396,17 @@ struct PortalSession::Impl : std::enable_shared_from_this<PortalSession::Impl> {
         g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
         g_dbus_connection_call_with_unix_fd_list(
             self->connection, kPortalName, kPortalPath, kScreenCast, "OpenPipeWireRemote",
-            g_variant_new("(oa{sv})", self->sessionHandle.c_str(), &options),
-            G_VARIANT_TYPE("(h)"), G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr,
-            self->cancellable, &Impl::OnRemoteOpened, self->NewWeak());
+            g_variant_new("(oa{sv})", self->sessionHandle.c_str(), &options), G_VARIANT_TYPE("(h)"),
+            G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr, self->cancellable,
+            &Impl::OnRemoteOpened, self->NewWeak());
     }
 
     static void OnRemoteOpened(GObject* source, GAsyncResult* result, gpointer data) {
         auto self = Take(data);
         GUnixFDList* fds = nullptr;
         GError* error = nullptr;
-        GVariant* reply = g_dbus_connection_call_with_unix_fd_list_finish(
-            G_DBUS_CONNECTION(source), &fds, result, &error);
+        GVariant* reply = g_dbus_connection_call_with_unix_fd_list_finish(G_DBUS_CONNECTION(source),
+                                                                          &fds, result, &error);
         if (!reply) {
             const bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
             ZV_TRACE("screencast: OpenPipeWireRemote failed: %s", error ? error->message : "");

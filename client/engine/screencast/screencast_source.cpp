@@ -14,8 +14,7 @@ void* TypeData(CaptureKind kind) {
     return reinterpret_cast<void*>(static_cast<intptr_t>(kind) + 1);
 }
 CaptureKind KindOf(void* typeData) {
-    return reinterpret_cast<intptr_t>(typeData) == 2 ? CaptureKind::kWindow
-                                                     : CaptureKind::kDesktop;
+    return reinterpret_cast<intptr_t>(typeData) == 2 ? CaptureKind::kWindow : CaptureKind::kDesktop;
 }
 
 CaptureController* Controller(void* data) {

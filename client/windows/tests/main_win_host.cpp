@@ -266,7 +266,8 @@ private:
                 {"cancelled", zv::CaptureProblem::kCancelled},
                 {"refused", zv::CaptureProblem::kRefused},
                 {"revoked", zv::CaptureProblem::kTokenRevoked},
-                {"ended", zv::CaptureProblem::kStreamEnded}};
+                {"ended", zv::CaptureProblem::kStreamEnded},
+                {"noanswer", zv::CaptureProblem::kNoAnswer}};
             const auto problem = kProblems.find(rest);
             if (problem != kProblems.end()) {
                 main_.OnCaptureProblem(

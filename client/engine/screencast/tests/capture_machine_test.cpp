@@ -30,28 +30,55 @@ TEST(CaptureMachine, AsksOnlyWhenWantedAndShownAndNothingIsUnderWay) {
         Phase phase;
     };
     const Case cases[] = {
-        {"desktop shown asks at once", CaptureKind::kDesktop, {{Kind::kShown}}, true,
+        {"desktop shown asks at once",
+         CaptureKind::kDesktop,
+         {{Kind::kShown}},
+         true,
          Phase::kAsking},
-        {"a window without a pick waits", CaptureKind::kWindow, {{Kind::kShown}}, false,
+        {"a window without a pick waits",
+         CaptureKind::kWindow,
+         {{Kind::kShown}},
+         false,
          Phase::kIdle},
-        {"a window pick while shown asks", CaptureKind::kWindow, {{Kind::kShown}, {Kind::kRechosen}},
-         true, Phase::kAsking},
-        {"a pick while hidden waits for the show", CaptureKind::kWindow,
-         {{Kind::kRechosen}, {Kind::kShown}}, true, Phase::kAsking},
-        {"no second request while one is open", CaptureKind::kDesktop,
-         {{Kind::kShown}, {Kind::kChosen}}, false, Phase::kAsking},
-        {"shown again while asking asks no more", CaptureKind::kDesktop,
-         {{Kind::kShown}, {Kind::kHidden}, {Kind::kShown}}, false, Phase::kAsking},
-        {"choosing a running desktop keeps it", CaptureKind::kDesktop,
-         {{Kind::kShown}, {Kind::kGranted}, {Kind::kChosen}}, false, Phase::kStreaming},
-        {"a failure is not asked again by showing", CaptureKind::kDesktop,
-         {{Kind::kShown}, Failed(CaptureProblem::kCancelled), {Kind::kHidden}, {Kind::kShown}},
-         false, Phase::kIdle},
-        {"the next choice after a failure asks", CaptureKind::kDesktop,
-         {{Kind::kShown}, Failed(CaptureProblem::kCancelled), {Kind::kChosen}}, true,
+        {"a window pick while shown asks",
+         CaptureKind::kWindow,
+         {{Kind::kShown}, {Kind::kRechosen}},
+         true,
          Phase::kAsking},
-        {"the next choice after the stream ended asks", CaptureKind::kDesktop,
-         {{Kind::kShown}, {Kind::kGranted}, {Kind::kStreamEnded}, {Kind::kChosen}}, true,
+        {"a pick while hidden waits for the show",
+         CaptureKind::kWindow,
+         {{Kind::kRechosen}, {Kind::kShown}},
+         true,
+         Phase::kAsking},
+        {"no second request while one is open",
+         CaptureKind::kDesktop,
+         {{Kind::kShown}, {Kind::kChosen}},
+         false,
+         Phase::kAsking},
+        {"shown again while asking asks no more",
+         CaptureKind::kDesktop,
+         {{Kind::kShown}, {Kind::kHidden}, {Kind::kShown}},
+         false,
+         Phase::kAsking},
+        {"choosing a running desktop keeps it",
+         CaptureKind::kDesktop,
+         {{Kind::kShown}, {Kind::kGranted}, {Kind::kChosen}},
+         false,
+         Phase::kStreaming},
+        {"a failure is not asked again by showing",
+         CaptureKind::kDesktop,
+         {{Kind::kShown}, Failed(CaptureProblem::kCancelled), {Kind::kHidden}, {Kind::kShown}},
+         false,
+         Phase::kIdle},
+        {"the next choice after a failure asks",
+         CaptureKind::kDesktop,
+         {{Kind::kShown}, Failed(CaptureProblem::kCancelled), {Kind::kChosen}},
+         true,
+         Phase::kAsking},
+        {"the next choice after the stream ended asks",
+         CaptureKind::kDesktop,
+         {{Kind::kShown}, {Kind::kGranted}, {Kind::kStreamEnded}, {Kind::kChosen}},
+         true,
          Phase::kAsking},
     };
     for (const Case& c : cases) {
@@ -62,9 +89,8 @@ TEST(CaptureMachine, AsksOnlyWhenWantedAndShownAndNothingIsUnderWay) {
 }
 
 TEST(CaptureMachine, FailuresShowBlackAndSayWhyOnce) {
-    for (const CaptureProblem problem :
-         {CaptureProblem::kPortalMissing, CaptureProblem::kCancelled, CaptureProblem::kRefused,
-          CaptureProblem::kTokenRevoked}) {
+    for (const CaptureProblem problem : {CaptureProblem::kPortalMissing, CaptureProblem::kCancelled,
+                                         CaptureProblem::kRefused, CaptureProblem::kTokenRevoked}) {
         const CaptureStep step = Replay(CaptureKind::kDesktop, {{Kind::kShown}, Failed(problem)});
         EXPECT_EQ(step.state.phase, Phase::kIdle);
         EXPECT_FALSE(step.state.armed);
@@ -74,9 +100,9 @@ TEST(CaptureMachine, FailuresShowBlackAndSayWhyOnce) {
         EXPECT_EQ(*step.effects.report, problem);
     }
     // A late second answer for the same request changes nothing.
-    const CaptureStep late = Replay(CaptureKind::kDesktop, {{Kind::kShown},
-                                                          Failed(CaptureProblem::kCancelled),
-                                                          Failed(CaptureProblem::kRefused)});
+    const CaptureStep late = Replay(
+        CaptureKind::kDesktop,
+        {{Kind::kShown}, Failed(CaptureProblem::kCancelled), Failed(CaptureProblem::kRefused)});
     EXPECT_FALSE(late.effects.report.has_value());
     EXPECT_FALSE(late.effects.clearPicture);
 }
@@ -108,10 +134,9 @@ TEST(CaptureMachine, AHiddenStreamPausesAndResumes) {
 }
 
 TEST(CaptureMachine, ANewWindowPickReplacesTheRunningShare) {
-    const CaptureStep step = Replay(CaptureKind::kWindow, {{Kind::kRechosen},
-                                                         {Kind::kShown},
-                                                         {Kind::kGranted},
-                                                         {Kind::kRechosen}});
+    const CaptureStep step =
+        Replay(CaptureKind::kWindow,
+               {{Kind::kRechosen}, {Kind::kShown}, {Kind::kGranted}, {Kind::kRechosen}});
     EXPECT_TRUE(step.effects.closeSession);
     EXPECT_TRUE(step.effects.ask);
     // The old picture stays until the new share answers.
@@ -120,8 +145,8 @@ TEST(CaptureMachine, ANewWindowPickReplacesTheRunningShare) {
 }
 
 TEST(CaptureMachine, AGrantNobodyWaitsForIsClosed) {
-    const CaptureStep step = NextCapture(InitialCaptureState(CaptureKind::kDesktop),
-                                         {Kind::kGranted});
+    const CaptureStep step =
+        NextCapture(InitialCaptureState(CaptureKind::kDesktop), {Kind::kGranted});
     EXPECT_TRUE(step.effects.closeSession);
     EXPECT_EQ(step.state.phase, Phase::kIdle);
 }

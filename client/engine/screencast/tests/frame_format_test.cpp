@@ -26,8 +26,8 @@ TEST(FrameFormats, EveryOfferedFormatReachesLibobs) {
 
 TEST(FrameFormats, OpaqueCopyKeepsColoursAndSkipsRowPadding) {
     // 2 x 2 picture in rows of 12 bytes (4 bytes of padding each).
-    std::vector<uint8_t> src = {1, 2,  3,  0, 4,  5,  6,  9, 0xEE, 0xEE, 0xEE, 0xEE,
-                                7, 8,  9,  0, 10, 11, 12, 0, 0xEE, 0xEE, 0xEE, 0xEE};
+    std::vector<uint8_t> src = {1, 2, 3, 0, 4,  5,  6,  9, 0xEE, 0xEE, 0xEE, 0xEE,
+                                7, 8, 9, 0, 10, 11, 12, 0, 0xEE, 0xEE, 0xEE, 0xEE};
     std::vector<uint8_t> dst(16, 0x55);
     CopyOpaque(src.data(), 12, dst.data(), 8, 2, 2);
     const std::vector<uint8_t> expected = {1, 2, 3, 255, 4,  5,  6,  255,

@@ -57,12 +57,12 @@ TEST(CaptureProblemKeys, EveryProblemHasItsOwnTextPerKind) {
         for (const CaptureProblem p : problems) {
             const std::string_view key = CaptureProblemKey(kind, p);
             EXPECT_TRUE(key.starts_with(kind == CaptureKind::kDesktop ? "s.capture.desktop."
-                                                                       : "s.capture.window."))
+                                                                      : "s.capture.window."))
                 << key;
             keys.insert(key);
         }
     }
-    EXPECT_EQ(keys.size(), 10u);
+    EXPECT_EQ(keys.size(), 12u);
     EXPECT_EQ(CaptureProblemKey(CaptureKind::kWindow, CaptureProblem::kStreamEnded),
               "s.capture.window.ended");
 }

@@ -28,7 +28,7 @@ TEST_F(RestoreTokensTest, EachKindKeepsItsOwnTokenAcrossInstances) {
     const RestoreTokens again(root_ + "/config/Zelvio");
     EXPECT_EQ(again.Load(CaptureKind::kDesktop), "desk-2");
     EXPECT_EQ(again.Load(CaptureKind::kWindow), "win-1");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(again.PathFor(CaptureKind::kDesktop).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);  // a permission to film the screen
 
@@ -42,7 +42,7 @@ TEST_F(RestoreTokensTest, DamagedFilesAndBadTokensAreNeverHandedOn) {
     EXPECT_FALSE(tokens.Save(CaptureKind::kDesktop, ""));
     EXPECT_FALSE(tokens.Save(CaptureKind::kDesktop, "has space"));
     for (const std::string& content : {std::string("\x01\x02garbage"), std::string(2000, 'x'),
-                                      std::string(""), std::string("two words\n")}) {
+                                       std::string(""), std::string("two words\n")}) {
         std::ofstream(tokens.PathFor(CaptureKind::kDesktop), std::ios::trunc) << content;
         EXPECT_EQ(tokens.Load(CaptureKind::kDesktop), "") << content.substr(0, 20);
     }

@@ -45,10 +45,10 @@ zv::screencast::ScreencastStats Stats(const char* sourceName) {
 // colour (64 x 36 RGB thumbnail).
 double ShareOfRigColour(const std::string& file, double second, int tolerance = 16) {
     const std::string out = zvtest::EngineTestFolder() + "/frame.rgb";
-    const auto r = zvtest::RunCommand({"ffmpeg", "-nostdin", "-y", "-loglevel", "error", "-ss",
-                                       std::to_string(second), "-i", file, "-frames:v", "1", "-vf",
-                                       "scale=64:36", "-pix_fmt", "rgb24", "-f", "rawvideo", out},
-                                      30);
+    const auto r = zvtest::RunCommand(
+        {"ffmpeg", "-nostdin", "-y", "-loglevel", "error", "-ss", std::to_string(second), "-i",
+         file, "-frames:v", "1", "-vf", "scale=64:36", "-pix_fmt", "rgb24", "-f", "rawvideo", out},
+        30);
     if (r.exitCode != 0)
         return -1;
     std::ifstream in(out, std::ios::binary);
@@ -83,11 +83,28 @@ protected:
         zv::RunLoopUntil([] { return !zv::IsStreamActive(core->GetStreamStatus().state); }, 6s);
     }
 
+    // The rig's screen stands still, and its compositor sends a new stream's
+    // first picture only once something changes: the background colour is
+    // changed every half second until the source has had `total` frames.
+    static bool WaitDesktopFramesChangingTheScreen(uint64_t total) {
+        int changes = 0;
+        return zv::RunLoopUntil(
+            [&] {
+                if (Stats("desktop source").framesDelivered >= total)
+                    return true;
+                zvtest::RunCommand({"swaymsg", "output", "*", "bg",
+                                    ++changes % 2 ? "#2040c0" : "#c04020", "solid_color"},
+                                   10);
+                zv::RunLoopFor(500ms);
+                return Stats("desktop source").framesDelivered >= total;
+            },
+            40s);
+    }
     // Frames the desktop source has had in all: a still screen sends one
     // picture per stream (the compositor sends on change only).
     static bool WaitDesktopFrames(uint64_t total, std::chrono::milliseconds timeout = 30s) {
-        return zv::RunLoopUntil(
-            [&] { return Stats("desktop source").framesDelivered >= total; }, timeout);
+        return zv::RunLoopUntil([&] { return Stats("desktop source").framesDelivered >= total; },
+                                timeout);
     }
     static bool WaitSent(double seconds) {
         const long from = core->GetOutputStats().totalFrames;
@@ -158,9 +175,26 @@ TEST_F(PortalCapture, ThePermissionIsKeptAndHandedBackOnTheNextStart) {
     ready = core->Reset(nullptr, 1280, 720, &sink);
     ASSERT_TRUE(ready);
     core->ShowDesktopCapture();
-    EXPECT_TRUE(WaitDesktopFrames(1));
+    EXPECT_TRUE(WaitDesktopFramesChangingTheScreen(1));
     EXPECT_EQ(Stats("desktop source").portalRequests, 1);
     EXPECT_FALSE(tokens.Load(CaptureKind::kDesktop).empty());
+}
+
+TEST_F(PortalCapture, ASavedPermissionThePortalRefusesIsDroppedAndTheNextChoiceAsksAfresh) {
+    AVCore::Release();
+    const auto tokens = zv::screencast::RestoreTokens::ForUser();
+    ASSERT_TRUE(tokens.Save(CaptureKind::kDesktop, "no-longer-valid"));
+    core = AVCore::Instance();
+    ready = core->Reset(nullptr, 1280, 720, &sink);
+    ASSERT_TRUE(ready);
+    core->ShowDesktopCapture();
+    const auto problem = NextProblem();
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_EQ(problem->second, CaptureProblem::kTokenRevoked);
+    EXPECT_EQ(tokens.Load(CaptureKind::kDesktop), "") << "the refused token was kept";
+    core->ShowDesktopCapture();
+    EXPECT_TRUE(WaitDesktopFramesChangingTheScreen(1));
+    EXPECT_FALSE(tokens.Load(CaptureKind::kDesktop).empty()) << "the new permission was not kept";
 }
 
 TEST_F(PortalCapture, AWindowIsRefusedByAMonitorOnlyPortalAndTheStreamGoesOn) {
@@ -175,41 +209,12 @@ TEST_F(PortalCapture, AWindowIsRefusedByAMonitorOnlyPortalAndTheStreamGoesOn) {
     EXPECT_TRUE(WaitSent(2.0));
 }
 
-TEST_F(PortalCapture, PipeWireRestartingLeavesTheStreamLiveAndTheNextChoiceCapturesAgain) {
-    core->ShowDesktopCapture();
-    ASSERT_TRUE(WaitDesktopFrames(1));
-    zvtest::Ingest ingest;
-    ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "pw"), false, "", ""));
-    ASSERT_TRUE(WaitSent(1.0));
-
-    const auto stopped =
-        zvtest::RunCommand({"bash", RigScript("rig-pipewire.sh"), "stop", "--kill"}, 30);
-    ASSERT_EQ(stopped.exitCode, 0) << stopped.output;
-    const auto problem = NextProblem();
-    ASSERT_TRUE(problem.has_value()) << "the end of the stream was not told";
-    EXPECT_EQ(problem->second, CaptureProblem::kStreamEnded);
-    EXPECT_EQ(core->GetStreamStatus().state, zv::StreamState::Live);
-    EXPECT_TRUE(WaitSent(2.0)) << "the stream went on";
-
-    const auto started = zvtest::RunCommand({"bash", RigScript("rig-pipewire.sh"), "start"}, 60);
-    ASSERT_EQ(started.exitCode, 0) << started.output;
-    // The portal's backend does not survive PipeWire going; the desktop's
-    // session restarts it.
-    const auto backend =
-        zvtest::RunCommand({"bash", RigScript("rig-pipewire.sh"), "restart-backend"}, 60);
-    ASSERT_EQ(backend.exitCode, 0) << backend.output;
-    const uint64_t before = Stats("desktop source").framesDelivered;
-    core->ShowDesktopCapture();  // the user's next choice
-    EXPECT_TRUE(WaitDesktopFrames(before + 1, 40s)) << "no picture from the new stream";
-    EXPECT_EQ(core->GetStreamStatus().state, zv::StreamState::Live);
-}
-
 // Mean loudness of a recording's sound in dB (ffmpeg's volumedetect); -100
 // when it cannot be read.
 double MeanVolume(const std::string& file) {
-    const auto r = zvtest::RunCommand(
-        {"ffmpeg", "-nostdin", "-hide_banner", "-i", file, "-vn", "-af", "volumedetect", "-f", "null", "-"},
-        60);
+    const auto r = zvtest::RunCommand({"ffmpeg", "-nostdin", "-hide_banner", "-i", file, "-vn",
+                                       "-af", "volumedetect", "-f", "null", "-"},
+                                      60);
     std::smatch m;
     const std::regex mean("mean_volume: (-?[0-9.]+) dB");
     return std::regex_search(r.output, m, mean) ? std::stod(m[1]) : -100;
@@ -238,6 +243,37 @@ TEST_F(PortalCapture, DesktopSoundComesThroughPipeWiresPulseServer) {
     const std::string file = ingest.NewestRecording("live");
     ASSERT_FALSE(file.empty());
     EXPECT_GT(MeanVolume(file), -45.0) << "the tone is not heard in " << file;
+}
+
+// Last among the rig's own cases: the pulse server's restart also ends
+// libobs's desktop-sound capture, which does not reconnect by itself.
+TEST_F(PortalCapture, PipeWireRestartingLeavesTheStreamLiveAndTheNextChoiceCapturesAgain) {
+    core->ShowDesktopCapture();
+    ASSERT_TRUE(WaitDesktopFramesChangingTheScreen(1));
+    zvtest::Ingest ingest;
+    ASSERT_TRUE(core->StartStreaming(ingest.PushUrl("live", "pw"), false, "", ""));
+    ASSERT_TRUE(WaitSent(1.0));
+
+    const auto stopped =
+        zvtest::RunCommand({"bash", RigScript("rig-pipewire.sh"), "stop", "--kill"}, 30);
+    ASSERT_EQ(stopped.exitCode, 0) << stopped.output;
+    const auto problem = NextProblem();
+    ASSERT_TRUE(problem.has_value()) << "the end of the stream was not told";
+    EXPECT_EQ(problem->second, CaptureProblem::kStreamEnded);
+    EXPECT_EQ(core->GetStreamStatus().state, zv::StreamState::Live);
+    EXPECT_TRUE(WaitSent(2.0)) << "the stream went on";
+
+    const auto started = zvtest::RunCommand({"bash", RigScript("rig-pipewire.sh"), "start"}, 60);
+    ASSERT_EQ(started.exitCode, 0) << started.output;
+    // The portal's backend does not survive PipeWire going; the desktop's
+    // session restarts it.
+    const auto backend =
+        zvtest::RunCommand({"bash", RigScript("rig-pipewire.sh"), "restart-backend"}, 60);
+    ASSERT_EQ(backend.exitCode, 0) << backend.output;
+    const uint64_t before = Stats("desktop source").framesDelivered;
+    core->ShowDesktopCapture();  // the user's next choice
+    EXPECT_TRUE(WaitDesktopFramesChangingTheScreen(before + 1)) << "no picture from the new stream";
+    EXPECT_EQ(core->GetStreamStatus().state, zv::StreamState::Live);
 }
 
 // Run with the portal absent or refusing (rig.sh --portal none|deny).
