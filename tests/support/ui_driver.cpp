@@ -359,6 +359,12 @@ void XInput::type(const std::string& text) {
 }
 
 OwnDisplay::OwnDisplay(bool windowManager) {
+    // A display brought by the test's caller with its own window manager
+    // (the XWayland of tests/wayland/rig.sh): used as it is.
+    if (const char* given = std::getenv("ZV_TEST_DISPLAY"); given && *given) {
+        name_ = given;
+        return;
+    }
     folder_ = MakeTempFolder("zv-display-");
     // The server picks a free number itself and writes it, once it accepts
     // clients, to the descriptor given (here its standard output): no race
@@ -421,6 +427,8 @@ OwnDisplay::OwnDisplay(bool windowManager) {
 }
 
 OwnDisplay::~OwnDisplay() {
+    if (folder_.empty())
+        return;  // the caller's display: nothing of ours to end
     Stop(manager_);
     Stop(server_);
     RemoveTree(folder_);

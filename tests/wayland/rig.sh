@@ -59,6 +59,9 @@ EOF
 output HEADLESS-1 resolution 1280x720 position 0 0
 output * bg $RIG_BG solid_color
 xwayland force
+# X11 windows keep the size and place they ask for, as under a stacking
+# window manager (tiling would resize the client's fixed-size windows).
+for_window [shell="xwayland"] floating enable
 exec $XDG_RUNTIME_DIR/sway-ready.sh
 EOF
   WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=1 \
