@@ -62,4 +62,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${ZV_OPT}/bin)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "obs-studio, libwebkit2gtk-4.1-0, fonts-noto-cjk")
+# Wayland desktops share their screen through the portal; X11 ones need none.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-desktop-portal")
 include(CPack)

@@ -4,7 +4,6 @@
 // its PSS at the end and the canvas frames sent. Under an X server it
 // measures the X11 capture; on a Wayland session the portal capture.
 #include <gtk/gtk.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,12 +22,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 class Sink : public zv::AVCoreEvent {
 public:
@@ -75,12 +68,12 @@ int main(int argc, char** argv) {
     zv::RunLoopUntil([&] { return sink.state == zv::StreamState::Live; }, std::chrono::seconds(15));
     zv::RunLoopFor(std::chrono::seconds(2));  // the capture settles
 
-    const double cpu0 = CpuSeconds();
+    const double cpu0 = zvtest::ProcessCpuSeconds(getpid());
     const int frames0 = core->GetOutputStats().totalFrames;
     const auto w0 = Clock::now();
     zv::RunLoopFor(std::chrono::seconds(seconds));
     const double wall = std::chrono::duration<double>(Clock::now() - w0).count();
-    const double cpu = (CpuSeconds() - cpu0) / wall;
+    const double cpu = (zvtest::ProcessCpuSeconds(getpid()) - cpu0) / wall;
     const int frames = core->GetOutputStats().totalFrames - frames0;
     const long pss = zvtest::ProcessPssKiB(getpid());
     const bool live = sink.state == zv::StreamState::Live;

@@ -86,6 +86,10 @@ TEST_F(MainWayland, TheDesktopButtonSendsTheCompositorsScreenThroughThePortal) {
                             file, "-frames:v", "1", std::string(keep) + "/wayland-ingest.png"});
     }
     zvtest::RemoveTree(folder);
+
+    // Closing with the portal's share and its PipeWire stream running.
+    Click("NC.CLOSE");
+    EXPECT_EQ(client_->waitExit(3000), 0) << client_->log();
 }
 
 TEST_F(MainWayland, TheWindowMenuOffersThePortalsChooserAndSaysWhyItIsRefused) {

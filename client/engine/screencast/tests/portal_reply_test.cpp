@@ -49,9 +49,9 @@ TEST(PortalReply, OnlyPlainTokensAreHandedBack) {
 }
 
 TEST(CaptureProblemKeys, EveryProblemHasItsOwnTextPerKind) {
-    const CaptureProblem problems[] = {CaptureProblem::kPortalMissing, CaptureProblem::kCancelled,
-                                       CaptureProblem::kRefused, CaptureProblem::kTokenRevoked,
-                                       CaptureProblem::kStreamEnded};
+    const CaptureProblem problems[] = {
+        CaptureProblem::kPortalMissing, CaptureProblem::kCancelled,   CaptureProblem::kRefused,
+        CaptureProblem::kTokenRevoked,  CaptureProblem::kStreamEnded, CaptureProblem::kNoAnswer};
     std::set<std::string_view> keys;
     for (const CaptureKind kind : {CaptureKind::kDesktop, CaptureKind::kWindow}) {
         for (const CaptureProblem p : problems) {
