@@ -64,6 +64,11 @@ double ShareOfRigColour(const std::string& file, double second, int tolerance = 
     return near / (64.0 * 36.0);
 }
 
+uint32_t DesktopWidth() {
+    OBSSourceAutoRelease source = obs_get_source_by_name("desktop source");
+    return obs_source_get_width(source);
+}
+
 class PortalCapture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -260,6 +265,9 @@ TEST_F(PortalCapture, PipeWireRestartingLeavesTheStreamLiveAndTheNextChoiceCaptu
     const auto problem = NextProblem();
     ASSERT_TRUE(problem.has_value()) << "the end of the stream was not told";
     EXPECT_EQ(problem->second, CaptureProblem::kStreamEnded);
+    // Black: the source holds no picture any more (an async source without a
+    // frame has no size).
+    EXPECT_TRUE(zv::RunLoopUntil([] { return DesktopWidth() == 0; }, 5s)) << DesktopWidth();
     EXPECT_EQ(core->GetStreamStatus().state, zv::StreamState::Live);
     EXPECT_TRUE(WaitSent(2.0)) << "the stream went on";
 
@@ -273,6 +281,7 @@ TEST_F(PortalCapture, PipeWireRestartingLeavesTheStreamLiveAndTheNextChoiceCaptu
     const uint64_t before = Stats("desktop source").framesDelivered;
     core->ShowDesktopCapture();  // the user's next choice
     EXPECT_TRUE(WaitDesktopFramesChangingTheScreen(before + 1)) << "no picture from the new stream";
+    EXPECT_TRUE(zv::RunLoopUntil([] { return DesktopWidth() == 1280; }, 5s)) << DesktopWidth();
     EXPECT_EQ(core->GetStreamStatus().state, zv::StreamState::Live);
 }
 
