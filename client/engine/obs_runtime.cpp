@@ -65,6 +65,9 @@ ObsRuntime::ObsRuntime() {
         return;
     }
     started_ = true;
+    // The client binds no libobs hotkeys; without this libobs's hotkey thread
+    // asks the X server for the keyboard's state 40 times a second.
+    obs_hotkey_enable_background_press(false);
 
     for (const char* name : kModules) {
         const std::string bin = std::string(ZV_OBS_PLUGIN_DIR) + "/" + name + ".so";
