@@ -138,8 +138,17 @@ pactl info | grep -q PipeWire || die "pactl does not answer after start"
 ! pw-cli info 0 >/dev/null 2>&1 || die "pipewire answers after stop --kill"
 "\$RIG_HERE/rig-pipewire.sh" start || die "start after a crash failed"
 "\$RIG_HERE/rig-pipewire.sh" restart-backend || die "restart-backend failed"
-"\$RIG_HERE/portal_probe.py" --frames "$WORK/pw_frame_probe" | json_get '(d["start_code"], d["frames_status"])' \
-  | grep -qx '(0, 0)' || die "no cast after PipeWire and the backend restarted"
+# The first cast may meet services still settling after their restart: each
+# try is a new session, as a user would choose again; every failed try is told.
+cast_back=
+for try in 1 2 3; do
+  "\$RIG_HERE/portal_probe.py" --frames "$WORK/pw_frame_probe" >"\$TMPDIR/back.json" 2>"\$TMPDIR/back.err"
+  if json_get '(d["start_code"], d["frames_status"])' <"\$TMPDIR/back.json" 2>/dev/null | grep -qx '(0, 0)'; then
+    cast_back=\$try; break
+  fi
+  echo "inside: cast try \$try after the restart failed: \$(head -c 800 "\$TMPDIR/back.json") \$(tail -c 400 "\$TMPDIR/back.err")" >&2
+done
+[[ -n \$cast_back ]] || die "no cast after PipeWire and the backend restarted (3 tries)"
 echo "inside: all checks passed"
 EOF
 run_rig --bg '#20c040' -- bash "$WORK/wlr.sh"
