@@ -1,5 +1,6 @@
 # The Debian package (cpack -G DEB in the build folder):
-#   /opt/zelvio/bin/        Zelvio, Zelvio.dat, libZudoz.so, webext/libzvwebext.so
+#   /opt/zelvio/bin/        Zelvio, Zelvio.dat, libZudoz.so, libzvbrowser.so,
+#                           webext/libzvwebext.so
 #   /opt/zelvio/ZvUpdator/  zvupdate (the client starts it from beside its own folder)
 #   /usr/bin/zelvio         the launcher on the PATH
 #   /usr/share/applications/zelvio.desktop, /usr/share/icons/hicolor/256x256/apps/zelvio.png
@@ -10,6 +11,7 @@ endif()
 set(ZV_OPT opt/zelvio)
 install(TARGETS Zelvio RUNTIME DESTINATION ${ZV_OPT}/bin)
 install(TARGETS Zudoz LIBRARY DESTINATION ${ZV_OPT}/bin)
+install(TARGETS zvbrowser LIBRARY DESTINATION ${ZV_OPT}/bin)
 install(TARGETS zvwebext LIBRARY DESTINATION ${ZV_OPT}/bin/webext)
 install(TARGETS zvupdate RUNTIME DESTINATION ${ZV_OPT}/ZvUpdator)
 install(FILES ${ZV_BIN_DIR}/Zelvio.dat DESTINATION ${ZV_OPT}/bin)

@@ -24,7 +24,7 @@ set -e
 configure build
 cmake --build build -j "$jobs"
 configure build-asan -DZV_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug
-cmake --build build-asan -j "$jobs" --target unit_tests Zelvio zvwebext zelvio_package zvupdate
+cmake --build build-asan -j "$jobs" --target unit_tests Zelvio zvbrowser zvwebext zelvio_package zvupdate
 configure build-tsan -DZV_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-tsan -j "$jobs" --target async_task_test
 set +e

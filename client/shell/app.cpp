@@ -1,8 +1,12 @@
 #include "app.h"
 
+#include <glib.h>
+
 #include "async_task.h"
 #include "av_core.h"
+#include "browser_loader.h"
 #include "levels.h"
+#include "platform/paths.h"
 #include "platform/trace.h"
 #include "web_login.h"
 #include "web_room.h"
@@ -48,13 +52,10 @@ App::~App() {
 void App::OnInit() {
     loginWin_.Register("w.login");
     mainWin_.Register("w.main");
-    browser_ = std::make_unique<zv::browser::BrowserApp>();
-    if (!browser_->Initialize()) {
-        ZV_TRACE("App::OnInit: the browser runtime did not start; pages stay empty");
-    }
 }
 
 void App::OnExit() {
+    exiting_ = true;
     if (browser_) {
         browser_->Shutdown();
     }
@@ -78,6 +79,18 @@ float App::MixedLevel() {
 
 bool App::CreateView(GtkWidget* area, int width, int height, const std::string& url,
                      zv::browser::WebViewCallback* receiver) {
+    if (browser_ == nullptr && !browserFailed_ && !exiting_) {
+        const std::string file =
+            zv::JoinPath(zv::ExecutableFolder(), zv::browser::kBrowserModuleFile);
+        zv::LoadedBrowser loaded = zv::LoadBrowserModule(file);
+        browser_ = std::move(loaded.runtime);
+        // Tried once: a module that is missing or broken stays so.
+        browserFailed_ = browser_ == nullptr;
+        if (browserFailed_) {
+            g_printerr("Zelvio: no page runtime (%s); the pages stay empty\n",
+                       loaded.error.c_str());
+        }
+    }
     if (browser_ == nullptr) {
         return false;
     }

@@ -6,7 +6,7 @@
 // requests, the page runtime and the media engine.
 #include <memory>
 
-#include "browser_app.h"
+#include "browser_module.h"
 #include "login_record.h"
 #include "login_win.h"
 #include "main_win.h"
@@ -25,7 +25,8 @@ public:
     ~App() override;
 
     // Registers "w.login" (the package's first window, which the toolkit
-    // then shows) and "w.main", and starts the browser runtime.
+    // then shows) and "w.main". The browser runtime starts with the first
+    // page view.
     void OnInit() override;
     // Shuts the browser runtime down.
     void OnExit() override;
@@ -40,7 +41,8 @@ private:
     void Release() override;
     void ReleaseForExit(std::chrono::milliseconds budget) override;
     float MixedLevel() override;
-    // PageRuntime: the browser runtime, once it started.
+    // PageRuntime: the browser module is loaded and its runtime started on
+    // the first call; false when that failed.
     bool CreateView(GtkWidget* area, int width, int height, const std::string& url,
                     zv::browser::WebViewCallback* receiver) override;
     // PlatformRequests: the web tasks on the worker.
@@ -53,7 +55,9 @@ private:
     zv::LoginRecord& record_;
     WebEventInbox& inbox_;
     // Destroyed in reverse order: the windows, then the browser runtime.
-    std::unique_ptr<zv::browser::BrowserApp> browser_;
+    std::unique_ptr<zv::browser::BrowserRuntime> browser_;
+    bool browserFailed_ = false;
+    bool exiting_ = false;
     MainWin mainWin_;
     LoginWin loginWin_;
 };

@@ -72,6 +72,7 @@ TEST_F(DebPackage, HoldsTheClientItsPartsTheUpdaterAndTheDesktopEntry) {
         {"opt/zelvio/bin/Zelvio", true},
         {"opt/zelvio/bin/Zelvio.dat", false},
         {"opt/zelvio/bin/libZudoz.so", false},
+        {"opt/zelvio/bin/libzvbrowser.so", false},
         {"opt/zelvio/bin/webext/libzvwebext.so", false},
         {"opt/zelvio/ZvUpdator/zvupdate", true},
         {"usr/bin/zelvio", true},

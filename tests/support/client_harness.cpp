@@ -218,7 +218,7 @@ ClientInstall::ClientInstall(bool withPackage) {
     const char* other = std::getenv("ZV_CLIENT_DIST");
     const fs::path dist = fs::path(other && *other ? other : ZV_DIST_DIR) / "bin";
     fs::create_directories(root_ + "/bin");
-    for (const char* name : {"Zelvio", "libZudoz.so", "webext"}) {
+    for (const char* name : {"Zelvio", "libZudoz.so", "libzvbrowser.so", "webext"}) {
         if (!fs::exists(dist / name)) {
             throw std::runtime_error("not built: " + (dist / name).string());
         }

@@ -109,6 +109,18 @@ long ProcessAnonymousKiB(pid_t pid) {
     return RollupKiB(pid, {"Anonymous:"});
 }
 
+bool ProcessMaps(pid_t pid, const std::string& part) {
+    std::istringstream maps(ReadFile("/proc/" + std::to_string(pid) + "/maps"));
+    for (std::string line; std::getline(maps, line);) {
+        // The path is the sixth field; anonymous mappings have none.
+        const size_t slash = line.find('/');
+        if (slash != std::string::npos && line.find(part, slash) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 double TreeCpuSeconds(pid_t root) {
     double total = 0;
     for (const pid_t pid : ProcessTree(root)) {

@@ -96,3 +96,12 @@ TEST(ProcTree, CpuSecondsGrowWithWork) {
 }
 
 }  // namespace
+
+TEST(ProcTree, MappedFilesAreTheLibrariesLoadedNow) {
+    EXPECT_TRUE(zvtest::ProcessMaps(getpid(), "libc.so"));
+    EXPECT_FALSE(zvtest::ProcessMaps(getpid(), "libzv-never-built.so"));
+    // "[heap]" and "[stack]" are mappings without a path.
+    EXPECT_FALSE(zvtest::ProcessMaps(getpid(), "heap]"));
+    EXPECT_FALSE(zvtest::ProcessMaps(999999999, "libc.so"))
+        << "a process that is gone maps nothing";
+}

@@ -254,6 +254,10 @@ TEST_F(MainMedia, ARoomWithoutPageAddressesGetsNoPageViews) {
         EXPECT_NE(zvtest::ProcessName(pid).rfind("WebKit", 0), 0u)
             << "a browser process runs without a page: " << zvtest::ProcessName(pid);
     }
+    // Not even WebKit's libraries are loaded into the client.
+    for (const char* library : {"libzvbrowser.so", "libwebkit2gtk", "libjavascriptcoregtk"}) {
+        EXPECT_FALSE(zvtest::ProcessMaps(client_->pid(), library)) << library;
+    }
     EXPECT_TRUE(client_->running());
 }
 
@@ -291,6 +295,8 @@ TEST_F(MainMedia, TheTabsAndTheWindowIdleAndLive) {
         30000);
     EXPECT_EQ(problem, "");
     EXPECT_GT(lightness, 0.6) << "the chat page area is dark: not drawn";
+    EXPECT_TRUE(zvtest::ProcessMaps(client_->pid(), "libzvbrowser.so"))
+        << "the page runtime was loaded for the first page";
     Click("c.online");
     EXPECT_TRUE(WaitText("l.status", clienttest::PackageText("s.status.live"), 20000))
         << client_->log();
