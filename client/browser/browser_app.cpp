@@ -30,6 +30,11 @@ void ConfigureView(WebKitWebView* view) {
     WebKitSettings* settings = webkit_web_view_get_settings(view);
     // Pages may open windows from script, as they could in the client before.
     webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
+    // Two small pages drawn by the web process's own rasteriser: WebKit's
+    // GL compositor on a machine without a GPU costs the web process about
+    // 60 MiB (software GL's code and buffers) and GDK its GL set-up.
+    webkit_settings_set_hardware_acceleration_policy(settings,
+                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
 }
 
 // The view reports its creation once, from the main loop, after it has its

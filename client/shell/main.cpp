@@ -15,6 +15,10 @@ int main(int argc, char** argv) {
     (void)argv;
     // Toolkit, single-instance marker and inspector are X11-only: Wayland desktops get XWayland.
     setenv("GDK_BACKEND", "x11", 1);
+    // Nothing here draws through GDK's GL (the preview has libobs's own
+    // context, the pages their own rasteriser): its probe of the GL visuals
+    // would only delay the first window.
+    setenv("GDK_GL", "disable", 0);
     // The web engine starts its helper processes from executables of its own;
     // this program is never run again as one of them.
     ZV_TRACE(">>>>>>>>>>  main, pid=%d", static_cast<int>(getpid()));

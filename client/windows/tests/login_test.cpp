@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "support/client_harness.h"
+#include "support/proc_tree.h"
 
 namespace {
 
@@ -170,6 +171,11 @@ TEST_F(Login, AnEmptyFieldIsRefusedBeforeAnythingIsSent) {
     ClientHome home;
     ASSERT_NO_FATAL_FAILURE(Start(home));
     EXPECT_FALSE(Control("l.loading")["visible"].asBool()) << "hidden until a login is pending";
+    // Nothing before the main window draws through GL or shows a page: the
+    // login window comes up without loading a GL driver or the page runtime.
+    for (const char* library : {"_dri.so", "libLLVM", "libzvbrowser.so", "libwebkit2gtk"}) {
+        EXPECT_FALSE(zvtest::ProcessMaps(client_->pid(), library)) << library;
+    }
     struct Case {
         const char* name;
         const char* password;

@@ -88,8 +88,9 @@ std::unique_ptr<Vcl::AreaPeer> CreateArea(Vcl::Rawwin& raw, GtkWidget* overlay) 
     g_signal_connect_after(area, "size-allocate", G_CALLBACK(AreaAllocated), &raw);
     gtk_overlay_add_overlay(GTK_OVERLAY(overlay), area);
     gtk_widget_realize(area);
-    // The host hands this window's id to other libraries (the video preview).
-    gdk_window_ensure_native(gtk_widget_get_window(area));
+    // The area's window stays GDK's own until a library asks for an X
+    // window id (the video preview makes it native then): WebKit's pages
+    // drawn without its GL compositor stay blank in a native area.
     gtk_widget_set_visible(area, raw.shown());
     return peer;
 }
