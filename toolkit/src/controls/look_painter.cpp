@@ -7,8 +7,8 @@ namespace Vcl {
 ImageDesc DescribeImage(const Res::xImage& image, int scale) {
     ImageDesc d;
     d.picture = SharedPicture(image.image.get());
-    if (scale >= 2 && d.picture && image.image2x) {
-        if (cairo_surface_t* sharp = SharedPicture(image.image2x.get())) {
+    if (scale >= 2 && d.picture) {
+        if (cairo_surface_t* sharp = SharedPicture(image.picture2x())) {
             d.picture = sharp;
             d.pictureScale = 2;
         }

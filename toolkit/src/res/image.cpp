@@ -51,13 +51,34 @@ std::string Name2x(const std::string& name) {
     return name.substr(0, dot) + "@2x" + name.substr(dot);
 }
 
+SharpPicture::SharpPicture(Decode decode, int width, int height, std::string owner)
+    : decode_(std::move(decode)), width_(width), height_(height), owner_(std::move(owner)) {}
+
+GdkPixbuf* SharpPicture::get() {
+    if (decode_) {
+        Decode decode = std::move(decode_);
+        decode_ = nullptr;
+        zv::GObjectPtr<GdkPixbuf> picture = decode();
+        if (picture && gdk_pixbuf_get_width(picture.get()) == width_ &&
+            gdk_pixbuf_get_height(picture.get()) == height_) {
+            picture_ = std::move(picture);
+        } else if (picture) {
+            ZV_TRACE("xui: 2x picture of %s is %dx%d, not %dx%d; not used", owner_.c_str(),
+                     gdk_pixbuf_get_width(picture.get()), gdk_pixbuf_get_height(picture.get()),
+                     width_, height_);
+        }
+    }
+    return picture_.get();
+}
+
 namespace {
 
-zv::GObjectPtr<GdkPixbuf> DecodeFileIfPresent(const std::string& path) {
+// The decoder of the 2× picture file beside `path`; empty when there is none.
+SharpPicture::Decode FileDecoder(const std::string& path) {
     if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
         return {};
     }
-    return DecodePictureFile(path);
+    return [path] { return DecodePictureFile(path); };
 }
 
 }  // namespace
@@ -66,26 +87,31 @@ std::unique_ptr<xImage> xImage::FromFile(const std::string& path) {
     auto image = std::make_unique<xImage>();
     image->mode = ImageMode::Stretch;
     image->sourcePath = path;
-    image->setImage(DecodePictureFile(path), DecodeFileIfPresent(Name2x(path)));
+    image->setImage(DecodePictureFile(path), FileDecoder(Name2x(path)));
     return image;
 }
 
 void xImage::setImage(zv::GObjectPtr<GdkPixbuf> picture, zv::GObjectPtr<GdkPixbuf> picture2x) {
+    SharpPicture::Decode decode2x;
+    if (picture2x) {
+        auto decoded = std::make_shared<zv::GObjectPtr<GdkPixbuf>>(std::move(picture2x));
+        decode2x = [decoded] { return std::move(*decoded); };
+    }
+    setImage(std::move(picture), std::move(decode2x));
+    if (image2x) {
+        image2x->get();  // already decoded: checked now
+    }
+}
+
+void xImage::setImage(zv::GObjectPtr<GdkPixbuf> picture, SharpPicture::Decode decode2x) {
     image = std::move(picture);
     int w = image ? gdk_pixbuf_get_width(image.get()) : 0;
     int h = image ? gdk_pixbuf_get_height(image.get()) : 0;
     frameWidth = w / count;
     frameHeight = h;
     image2x.reset();
-    if (picture2x && image) {
-        const int w2 = gdk_pixbuf_get_width(picture2x.get());
-        const int h2 = gdk_pixbuf_get_height(picture2x.get());
-        if (w2 == 2 * w && h2 == 2 * h) {
-            image2x = std::move(picture2x);
-        } else {
-            ZV_TRACE("xui: 2x picture of %s is %dx%d, not twice %dx%d; not used", id.c_str(), w2,
-                     h2, w, h);
-        }
+    if (decode2x && image) {
+        image2x = std::make_shared<SharpPicture>(std::move(decode2x), 2 * w, 2 * h, id);
     }
 }
 
@@ -110,11 +136,12 @@ bool xImage::load(const tinyxml2::XMLElement* element, const LoadContext& contex
     if (text.empty()) {
         return false;
     }
-    zv::GObjectPtr<GdkPixbuf> picture, picture2x;
+    zv::GObjectPtr<GdkPixbuf> picture;
+    SharpPicture::Decode decode2x;
     if (localFile) {
         sourcePath = context.directory + "/" + text;
         picture = DecodePictureFile(sourcePath);
-        picture2x = DecodeFileIfPresent(Name2x(sourcePath));
+        decode2x = FileDecoder(Name2x(sourcePath));
     } else {
         auto bytes = context.read(text, true);
         if (!bytes) {
@@ -122,11 +149,12 @@ bool xImage::load(const tinyxml2::XMLElement* element, const LoadContext& contex
         }
         picture = DecodePicture(*bytes);
         if (auto bytes2x = context.readBeside(text, Name2x(text))) {
-            picture2x = DecodePicture(*bytes2x);
+            auto encoded = std::make_shared<std::vector<uint8_t>>(std::move(*bytes2x));
+            decode2x = [encoded] { return DecodePicture(*encoded); };
         }
     }
     // An undecodable picture still makes an image object (it draws nothing).
-    setImage(std::move(picture), std::move(picture2x));
+    setImage(std::move(picture), std::move(decode2x));
     return true;
 }
 
@@ -135,7 +163,7 @@ std::unique_ptr<xImage> xImage::share(int frameIndex) const {
     copy->id = id;
     copy->type = type;
     copy->image = image.share();
-    copy->image2x = image2x.share();
+    copy->image2x = image2x;
     copy->mode = mode;
     copy->count = count;
     copy->index = frameIndex;

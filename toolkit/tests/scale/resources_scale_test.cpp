@@ -84,7 +84,8 @@ TEST_F(Pictures2x, AreKeptOnlyWhenExactlyTwiceTheSize) {
         Res::xImage* img = image(c.id);
         ASSERT_NE(img, nullptr) << c.id;
         ASSERT_NE(img->image.get(), nullptr) << c.id << ": the 1× picture loads regardless";
-        EXPECT_EQ(img->image2x ? gdk_pixbuf_get_width(img->image2x.get()) : 0, c.width2x) << c.id;
+        GdkPixbuf* sharp = img->picture2x();
+        EXPECT_EQ(sharp ? gdk_pixbuf_get_width(sharp) : 0, c.width2x) << c.id;
     }
     // Frames and margins stay those of the 1× picture.
     EXPECT_EQ(image("i.strip")->frameWidth, 10);
@@ -95,9 +96,10 @@ TEST_F(Pictures2x, AreKeptOnlyWhenExactlyTwiceTheSize) {
 TEST_F(Pictures2x, CopiesShareTheSharpPictureAndANewPictureDropsIt) {
     auto copy = image("i.one")->share(0);
     EXPECT_EQ(copy->image2x.get(), image("i.one")->image2x.get());
+    EXPECT_EQ(copy->picture2x(), image("i.one")->picture2x()) << "decoded once for both";
     copy->setImage(Res::DecodePicture(std::vector<uint8_t>(10, 0)));  // an undecodable one
     EXPECT_FALSE(copy->image2x) << "a replaced picture takes no stale 2× one along";
-    EXPECT_TRUE(image("i.one")->image2x) << "the registry's image keeps its own";
+    EXPECT_TRUE(image("i.one")->picture2x()) << "the registry's image keeps its own";
 }
 
 TEST_F(Pictures2x, AnOverlayPictureNeverPairsWithTheMainPackages2x) {
@@ -110,16 +112,29 @@ TEST_F(Pictures2x, AnOverlayPictureNeverPairsWithTheMainPackages2x) {
         {"lone@2x.png", Png(20, 12)}};
     ASSERT_TRUE(WritePackage(path + ".cust", overlay));
     ASSERT_TRUE(registry().loadOverlay(path + ".cust", ""));
-    EXPECT_FALSE(image("i.one")->image2x) << "one.png came from the overlay, one@2x.png did not";
-    EXPECT_TRUE(image("i.two")->image2x) << "the overlay's own pair";
+    EXPECT_FALSE(image("i.one")->picture2x())
+        << "one.png came from the overlay, one@2x.png did not";
+    EXPECT_TRUE(image("i.two")->picture2x()) << "the overlay's own pair";
 }
 
 TEST_F(Pictures2x, FilesReadFromDiskBringTheirSharpPictureAlong) {
     auto withPair = Res::xImage::FromFile(dir.file("disk.png"));
-    EXPECT_TRUE(withPair->image2x);
+    EXPECT_TRUE(withPair->picture2x());
     auto alone = Res::xImage::FromFile(dir.file("disk@2x.png"));  // no disk@2x@2x.png
     EXPECT_TRUE(alone->image);
-    EXPECT_FALSE(alone->image2x);
+    EXPECT_FALSE(alone->picture2x());
+}
+
+TEST_F(Pictures2x, AreDecodedOnlyWhenAScreenOfScale2DrawsThem) {
+    Res::xImage& one = *image("i.one");
+    ASSERT_TRUE(one.image2x);
+    EXPECT_FALSE(one.image2x->decoded()) << "loading decodes no 2× picture";
+    auto copy = one.share(0);
+    Vcl::DescribeImage(one, 1);
+    EXPECT_FALSE(one.image2x->decoded()) << "a scale-1 screen never needs it";
+    EXPECT_EQ(Vcl::DescribeImage(*copy, 2).pictureScale, 2);
+    EXPECT_TRUE(one.image2x->decoded()) << "the copy's draw decoded the shared picture";
+    EXPECT_NE(one.picture2x(), nullptr);
 }
 
 TEST_F(Pictures2x, TheSharpPictureIsChosenFromScale2On) {
