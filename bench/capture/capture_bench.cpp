@@ -15,6 +15,7 @@
 #include "platform/desktop_session.h"
 #include "platform/gtk_init.h"
 #include "platform/main_loop.h"
+#include "rasteriser_settings.h"
 #include "support/proc_tree.h"
 #include "support/process.h"
 #include "support/standin.h"
@@ -36,6 +37,7 @@ public:
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    zv::ChooseRasteriserSettings();  // as the client does
     const bool wayland = zv::CurrentDesktopSession() == zv::DesktopSession::kWayland;
     if (!zv::InitGtk(&argc, &argv)) {
         std::fprintf(stderr, "capture_bench: no X display\n");

@@ -16,12 +16,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 #include "av_core.h"
 #include "flv_scan.h"
 #include "platform/gtk_init.h"
 #include "platform/main_loop.h"
+#include "rasteriser_settings.h"
 #include "support/proc_tree.h"
 #include "support/process.h"
 #include "support/standin.h"
@@ -52,6 +54,7 @@ public:
 
 int main(int argc, char** argv) {
     const int streamSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    zv::ChooseRasteriserSettings();  // as the client does
     if (!zv::InitGtk(&argc, &argv)) {
         std::fprintf(stderr, "engine_bench: no X display\n");
         return 1;
@@ -126,6 +129,15 @@ int main(int argc, char** argv) {
     core->StopStreaming();
     zv::RunLoopUntil([&] { return sink.state == zv::StreamState::Stopped; },
                      std::chrono::seconds(3));
+    // For the comparison of what reached the ingest (bench/picture).
+    if (const char* keep = std::getenv("ZV_BENCH_RECORDING"); keep && *keep) {
+        const std::string recording = ingest.NewestRecording("live");
+        if (recording.empty() ||
+            !std::filesystem::copy_file(recording, keep,
+                                        std::filesystem::copy_options::overwrite_existing)) {
+            std::fprintf(stderr, "engine_bench: no recording kept at %s\n", keep);
+        }
+    }
     zv::AVCore::Release();
     gtk_widget_destroy(window);
 

@@ -8,6 +8,7 @@
 #include "platform/launch.h"
 #include "platform/paths.h"
 #include "platform/trace.h"
+#include "rasteriser_settings.h"
 #include "startup_paths.h"
 
 int main(int argc, char** argv) {
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     // context, the pages their own rasteriser): its probe of the GL visuals
     // would only delay the first window.
     setenv("GDK_GL", "disable", 0);
+    zv::ChooseRasteriserSettings();
     // The web engine starts its helper processes from executables of its own;
     // this program is never run again as one of them.
     ZV_TRACE(">>>>>>>>>>  main, pid=%d", static_cast<int>(getpid()));

@@ -109,6 +109,29 @@ long ProcessAnonymousKiB(pid_t pid) {
     return RollupKiB(pid, {"Anonymous:"});
 }
 
+std::vector<std::string> ThreadNames(pid_t pid) {
+    std::vector<std::string> names;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') {
+            continue;
+        }
+        std::string name = ReadFile(tasks + "/" + entry->d_name + "/comm");
+        if (!name.empty() && name.back() == '\n') {
+            name.pop_back();
+        }
+        if (!name.empty()) {
+            names.push_back(name);
+        }
+    }
+    closedir(dir);
+    return names;
+}
+
 bool ProcessMaps(pid_t pid, const std::string& part) {
     std::istringstream maps(ReadFile("/proc/" + std::to_string(pid) + "/maps"));
     for (std::string line; std::getline(maps, line);) {

@@ -25,6 +25,9 @@ long ProcessPssKiB(pid_t pid);
 // other programs mapping the same libraries start or end; 0 when gone.
 long ProcessAnonymousKiB(pid_t pid);
 
+// The names of a process's threads (/proc/PID/task/*/comm); empty when gone.
+std::vector<std::string> ThreadNames(pid_t pid);
+
 // Whether a file whose path contains `part` is mapped into a process now
 // (/proc/PID/maps): which libraries it has loaded.
 bool ProcessMaps(pid_t pid, const std::string& part);

@@ -2,15 +2,18 @@
 #include "support/proc_tree.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 namespace {
 
@@ -96,6 +99,26 @@ TEST(ProcTree, CpuSecondsGrowWithWork) {
 }
 
 }  // namespace
+
+TEST(ProcTree, ThreadNamesAreEveryThreadsOwn) {
+    std::atomic<bool> named{false}, stop{false};
+    std::thread worker([&] {
+        pthread_setname_np(pthread_self(), "zv-named-thread");
+        named = true;
+        while (!stop) {
+            std::this_thread::yield();
+        }
+    });
+    while (!named) {
+        std::this_thread::yield();
+    }
+    const std::vector<std::string> names = zvtest::ThreadNames(getpid());
+    stop = true;
+    worker.join();
+    EXPECT_GE(names.size(), 2u);
+    EXPECT_NE(std::find(names.begin(), names.end(), "zv-named-thread"), names.end());
+    EXPECT_TRUE(zvtest::ThreadNames(999999999).empty());
+}
 
 TEST(ProcTree, MappedFilesAreTheLibrariesLoadedNow) {
     EXPECT_TRUE(zvtest::ProcessMaps(getpid(), "libc.so"));

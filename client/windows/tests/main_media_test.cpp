@@ -302,6 +302,11 @@ TEST_F(MainMedia, TheTabsAndTheWindowIdleAndLive) {
         << client_->log();
     EXPECT_TRUE(zvtest::WaitFor([&] { return Visible("l.health"); }, 5000));
     EXPECT_TRUE(zvtest::Screenshot(display_->name(), ScreenshotPath("main-live")));
+    // The software rasteriser draws on libobs's own thread: no pool of its
+    // workers to hand each pass to and wait for.
+    for (const std::string& thread : zvtest::ThreadNames(client_->pid())) {
+        EXPECT_NE(thread.rfind("llvmpipe", 0), 0u) << thread;
+    }
 }
 
 }  // namespace
