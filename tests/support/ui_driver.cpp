@@ -302,12 +302,23 @@ void XInput::click(int x, int y, unsigned button) {
 
 bool ClickUntil(XInput& input, Point at, const std::function<bool()>& taken, int attempts,
                 int perClickMs) {
+    return ClickUntil(
+        input, [at] { return at; }, taken, attempts, perClickMs);
+}
+
+bool ClickUntil(XInput& input, const std::function<Point()>& where,
+                const std::function<bool()>& taken, int attempts, int perClickMs) {
+    Point last{};
     for (int attempt = 0; attempt < attempts; ++attempt) {
+        const Point at = where();
         if (attempt > 0) {
-            std::fprintf(stderr, "[ui_driver] the click at (%d, %d) was not taken; clicked again\n",
-                         at.x, at.y);
+            std::fprintf(stderr,
+                         "[ui_driver] the click at (%d, %d) was not taken; clicked again at "
+                         "(%d, %d)\n",
+                         last.x, last.y, at.x, at.y);
         }
         input.click(at.x, at.y);
+        last = at;
         if (WaitFor(taken, perClickMs)) {
             return true;
         }

@@ -139,6 +139,10 @@ private:
 // has just closed); each retry is told on stderr so the logs show how often.
 bool ClickUntil(XInput& input, Point at, const std::function<bool()>& taken, int attempts = 3,
                 int perClickMs = 5000);
+// The same, asking `where` before every click: a window the window manager
+// places after it has mapped may have moved since the first one.
+bool ClickUntil(XInput& input, const std::function<Point()>& where,
+                const std::function<bool()>& taken, int attempts = 3, int perClickMs = 5000);
 
 // An Xvfb of its own with openbox on it. The server picks its number
 // (-displayfd); the name is empty when the server or the window manager

@@ -136,8 +136,9 @@ int Run(double minutes, double restartEvery) {
     clienttest::ChooseVideoFile(*client, input, clip);
     // A click while the window takes the pointer back from the closed
     // dialog may be lost: clicked again until the switch is on.
-    zvtest::ClickUntil(input, zvtest::Centre(client->control("w.main", "c.online")),
-                       [&] { return client->control("w.main", "c.online")["checked"].asBool(); });
+    zvtest::ClickUntil(
+        input, [&] { return zvtest::Centre(client->control("w.main", "c.online")); },
+        [&] { return client->control("w.main", "c.online")["checked"].asBool(); });
     if (!zvtest::WaitFor([&] { return status() == liveText; }, 20000)) {
         std::fprintf(stderr, "zv_soak: did not go live\n");
         return 1;

@@ -272,8 +272,9 @@ TEST_F(MainLive, ClosingWhileLiveAsksAndCancelKeepsStreaming) {
     EXPECT_TRUE(zvtest::WaitFor([&] { return clienttest::FileBytes(file) > size + 2000; }, 10000))
         << "still streaming after Cancel";
 
-    zvtest::ClickUntil(*input_, zvtest::Centre(Control("NC.CLOSE")),
-                       [&] { return !client_->messageBoxes().empty(); });
+    zvtest::ClickUntil(
+        *input_, [&] { return zvtest::Centre(Control("NC.CLOSE")); },
+        [&] { return !client_->messageBoxes().empty(); });
     box = Box();
     EXPECT_EQ(box["text"].asString(), PackageText("s.exit"));
     Answer(true);

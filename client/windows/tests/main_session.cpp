@@ -96,9 +96,9 @@ void MainSession::TurnOn(const std::string& name) {
     const Json::Value c = Control(name);
     ASSERT_FALSE(c.isNull()) << name << " is not in the main window";
     ASSERT_TRUE(c["visible"].asBool()) << name << " is hidden";
-    EXPECT_TRUE(
-        zvtest::ClickUntil(*input_, zvtest::Centre(c),
-                           [&] { return Checked(name) || !client_->messageBoxes().empty(); }))
+    EXPECT_TRUE(zvtest::ClickUntil(
+        *input_, [&] { return zvtest::Centre(Control(name)); },
+        [&] { return Checked(name) || !client_->messageBoxes().empty(); }))
         << name << " did not turn on after three clicks";
 }
 

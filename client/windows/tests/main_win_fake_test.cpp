@@ -217,8 +217,9 @@ TEST_F(MainWinFake, TheEngineStartsWithTheFirstDevicesAndThePagesAreMadeOnce) {
         return n;
     };
     EXPECT_TRUE(zvtest::WaitFor([&] { return pages("http://pages.test/chat") == 1; }));
-    zvtest::ClickUntil(*input_, zvtest::Centre(Control("b.giftlist")),
-                       [&] { return Visible("l.giftlist"); });
+    zvtest::ClickUntil(
+        *input_, [&] { return zvtest::Centre(Control("b.giftlist")); },
+        [&] { return Visible("l.giftlist"); });
     EXPECT_TRUE(zvtest::WaitFor([&] { return pages("http://pages.test/gift") == 1; }));
     for (const auto& line : Calls()) {
         if (line.rfind("page: http://pages.test/chat", 0) == 0) {
