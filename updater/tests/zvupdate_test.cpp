@@ -61,6 +61,26 @@ std::optional<std::string> FindWindow(const std::string& name, std::chrono::seco
     return std::nullopt;
 }
 
+// What a window manager sends when the window's close button is pressed.
+bool RequestClose(const std::string& id) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return false;
+    }
+    const Window window = std::stoul(id);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(display, window, False, NoEventMask, &event) != 0;
+    XSync(display, False);
+    XCloseDisplay(display);
+    return sent;
+}
+
 Geometry WindowGeometry(const std::string& id) {
     const auto r = zvtest::RunXCommand({"xdotool", "getwindowgeometry", "--shell", id}, 10);
     Geometry g;
@@ -278,9 +298,10 @@ TEST_F(Zvupdate, ClosingTheWindowMidDownloadEndsWithZeroAndRemovesThePartFile) {
         std::this_thread::sleep_for(100ms);
     }
     ASSERT_TRUE(Exists(installer));
-    zvtest::RunCommand({"xdotool", "windowclose", *window}, 10);
+    ASSERT_TRUE(RequestClose(*window));
     ASSERT_EQ(run.wait_for(15s), std::future_status::ready);
-    EXPECT_EQ(run.get().exitCode, 0);
+    const zvtest::CommandResult result = run.get();
+    EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_FALSE(Exists(installer));
     EXPECT_EQ(Opened(), "");
 }
