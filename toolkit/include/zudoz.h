@@ -44,7 +44,8 @@ enum XuiEventCode {
     XUI_EVENT_KEYDOWN = 6,      // edit: key pressed; param XuiKeyRecord*
     XUI_EVENT_KEYUP = 7,        // edit: key released; param XuiKeyRecord*
     XUI_EVENT_VALUE = 8,        // scroll, slider, list: position changed; param float*
-    XUI_EVENT_RAW_CREATED = 9,  // rawwin: hosted area created; param GtkWidget*
+    XUI_EVENT_RAW_CREATED = 9,  // rawwin: hosted area created; param GtkWidget* (its GDK
+                                // window becomes an X window when its X id is asked for)
     XUI_EVENT_RESIZED = 10,   // window: resized and laid out (param the window); rawwin: moved (0)
     XUI_EVENT_DBLCLICK = 11,  // control: left double click inside; param 0
     XUI_EVENT_SHOW = 12,      // window: shown or hidden by a show call; param int*, 1 shown

@@ -1,5 +1,6 @@
-// The hosted area of a Rawwin: a windowed GtkFixed with an X window of its
-// own, for the host's video preview and web pages.
+// The hosted area of a Rawwin: a windowed GtkFixed with a GDK window of its
+// own (native once a library asks for its X window id), for the host's video
+// preview and web pages.
 #include <algorithm>
 
 #include "host/child_widget.h"
