@@ -44,5 +44,8 @@ zv_browser_runtime_create() {
     } catch (const std::exception& e) {
         ZV_TRACE("browser module: %s", e.what());
         return nullptr;
+    } catch (...) {
+        ZV_TRACE("browser module: the runtime could not be made");
+        return nullptr;
     }
 }
